@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+class QWidget;
+
+namespace gemino {
+
+// Dialog layouts are given in dialog units: a quarter of the dialog font's average character
+// width across, an eighth of its height down. Every dialog converts through this one helper.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font);
+
+    int toPixelsX(int units) const;
+    int toPixelsY(int units) const;
+    QRect toPixels(int x, int y, int width, int height) const;
+    // Moves and sizes `widget` to a rectangle given in dialog units.
+    void place(QWidget* widget, int x, int y, int width, int height) const;
+
+    int baseX() const { return baseX_; }
+    int baseY() const { return baseY_; }
+
+    // The font dialogs are laid out in: 8 points of a plain sans-serif face.
+    static QFont DialogFont();
+
+private:
+    int baseX_ = 0;
+    int baseY_ = 0;
+};
+
+} // namespace gemino

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <map>
+
+class QAction;
+class QMenu;
+class QToolBar;
+
+namespace gemino {
+
+struct GameSettings;
+class SettingsStore;
+class SoundOutput;
+class BoardView;
+
+// The main frame: menu, toolbar and status bar around the board.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
+               QWidget* parent = nullptr);
+
+    BoardView* board() const { return board_; }
+    // The action of a command id (32771 to 32796, 57664, 57665); null when unknown.
+    QAction* action(int id) const;
+    QToolBar* toolBar() const { return toolBar_; }
+
+    // Places the frame at the top left of the screen's available area, less small margins.
+    void PlaceOnScreen();
+    // Brings every check mark and enabled state up to date with the game.
+    void UpdateCommandStates();
+
+    static const char* Caption();
+
+    // Shows the frame at its start-up place and size, then the About box over the dealt board.
+    void StartUp();
+
+public slots:
+    void ShowAbout();
+    // "Use Custom Image Set..." and "Create Custom Image Set...".
+    void OnUseCustomImageSet();
+    void OnCreateCustomImageSet();
+    // The options dialogs.
+    void OnBoardLayout();
+    void OnDisplayProperties();
+    void OnPlayerNames();
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    QAction* addCommand(int id, const QString& text, const QString& shortcut,
+                        const QString& statusTip, const QString& toolTip, bool checkable);
+    void maximizeButtonSize();
+
+    GameSettings& settings_;
+    SettingsStore& store_;
+    BoardView* board_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    std::map<int, QAction*> actions_;
+};
+
+} // namespace gemino

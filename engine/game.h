@@ -1,0 +1,121 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace gemino {
+
+struct GameSettings;
+class Presentation;
+class Random;
+
+inline constexpr int kRows = 4;
+inline constexpr int kMaxColumns = 10;
+inline constexpr int kMaxCells = kRows * kMaxColumns;
+inline constexpr int kMaxImages = kMaxCells / 2;
+
+// The sound cues, read from the start-up folder when played.
+namespace cue {
+inline constexpr const char* Match = "Match.wav";
+inline constexpr const char* Bonus = "Bonus.wav";
+inline constexpr const char* Pop = "Pop.wav";
+inline constexpr const char* YouWon = "You Won.wav";
+} // namespace cue
+
+// The engine's view of the image list: it only counts and reorders the images.
+class ImageList {
+public:
+    virtual ~ImageList() = default;
+    virtual int ImageCount() const = 0;
+    virtual void SwapImages(int a, int b) = 0;
+};
+
+struct GameState {
+    std::array<int, kMaxCells> cellImage{};
+    std::array<int, kMaxCells> cellMatched{};
+    std::array<int, kMaxCells> cellMatcher{};
+    int firstPick = -1;
+    int secondPick = -1;
+    int flashFirst = -1;
+    int flashSecond = -1;
+    int streak = 0;
+    std::array<int, 2> scores{};
+    int currentPlayer = 0;
+    int bonusImage1 = -1;
+    int bonusImage2 = -1;
+    int gameOver = 0;
+    int showingAll = 0;
+    int awaitingFirstPick = 0;
+    int timedGame = 0;
+    int elapsedSeconds = 0;
+    int selectedColumn = -1;
+    int selectedRow = -1;
+};
+
+// A key-down as the board sees it. Letters are upper case 'A' to 'Z'; digits '0' to '9'.
+struct KeyPress {
+    enum class Kind { Letter, Digit, KeypadDigit, Escape, Other };
+    Kind kind = Kind::Other;
+    char character = 0;
+    bool ctrl = false;
+    bool shift = false;
+};
+
+// One game of memory and concentration: the deal, the rules of a turn, the clock, the preview
+// and the cues. It acts on the screen only through its Presentation.
+class Game {
+public:
+    Game(GameSettings& settings, Presentation& presentation, ImageList& images, Random& random);
+
+    const GameState& state() const { return state_; }
+    int columns() const;
+    int cellsInPlay() const { return kRows * columns(); }
+
+    // Deals a fresh game on the current board and image list.
+    void NewGame();
+    // Cell `cell` was chosen, by its button or by the keyboard.
+    void OnBoardButton(int cell);
+    // Ends the game when every cell in play is matched; says whether it did.
+    bool CheckGameOver();
+    // The board's key-down handling; false when the key must go on to the accelerators.
+    bool OnKeyDown(const KeyPress& key);
+    // Whether OnKeyDown keeps the key (true) or lets it reach the menu's shortcuts.
+    static bool KeyIsForTheBoard(const KeyPress& key);
+    // The "Timed Game" command.
+    void ToggleTimedGame();
+    // A tick of the view's timer.
+    void OnTimer(int id);
+    // "Display All Images for 5 Seconds".
+    void ShowAllImages();
+    // Plays `file` from the start-up folder when sounds are on.
+    void PlayCue(const std::string& file, bool wait);
+    // The number of players was changed by a command in the middle of a game.
+    void OnNumberPlayersChanged();
+
+    // Command states.
+    bool CanToggleTimedGame() const { return state_.awaitingFirstPick == 1; }
+    bool CanShowAllImages() const { return state_.awaitingFirstPick == 1; }
+    bool CanChangeBoardLayout() const { return !state_.showingAll && !state_.gameOver; }
+    bool clockRunning() const { return clockRunning_; }
+
+    // For tests that need a position the rules can reach only slowly.
+    GameState& mutableState() { return state_; }
+
+private:
+    void Shuffle(int* cells, int n);
+    void ResolveMatch();
+    void ResolveMismatch();
+    bool IsBonusImage(int image) const;
+    void ClearKeyboardSelection();
+    void StartClock();
+    void StopClock();
+
+    GameSettings& settings_;
+    Presentation& presentation_;
+    ImageList& images_;
+    Random& random_;
+    GameState state_;
+    bool clockRunning_ = false;
+};
+
+} // namespace gemino

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QRect;
+class QSvgRenderer;
+
+namespace gemino {
+
+// One image of the set in use: an icon or a bitmap, with its source and its text.
+class CSetImage {
+public:
+    CSetImage();
+    virtual ~CSetImage();
+    CSetImage(const CSetImage&) = delete;
+    CSetImage& operator=(const CSetImage&) = delete;
+
+    // Each returns true on success; on failure only the picture it tried to set is cleared.
+    bool LoadResourceIcon(int id);
+    bool LoadFileIcon(const QString& path, int index);
+    bool LoadBitmapFile(const QString& path, int size);
+
+    bool hasPicture() const;
+    // Draws the picture stretched to `target`; nothing when there is no picture.
+    void Draw(QPainter& painter, const QRect& target) const;
+
+    bool isBitmap = false;
+    QPixmap bitmap;
+    QIcon icon;
+    QString path;
+    int index = -1;
+    QString text;
+
+private:
+    // A built-in icon is drawn from its vector form, rendered once per size and kept.
+    std::shared_ptr<QSvgRenderer> vector_;
+    mutable std::vector<QPixmap> renderedSizes_;
+};
+
+} // namespace gemino

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+
+#include <span>
+#include <vector>
+
+class QIcon;
+class QSize;
+class QString;
+
+// Icons taken from files, decoded into Qt pictures. The containers are read by
+// `iconfile`; here their images become one multi-size icon that draws at any cell size.
+namespace gemino {
+
+struct IconImage {
+    QImage image; // Format_ARGB32
+    int bitCount = 0;
+};
+
+// Every image of an ICO stream that decodes, in directory order. DIB images (1 to 32 bits
+// with their masks) are decoded here: Qt's ICO reader drops the mask of 24-bit images and
+// reads no 16-bit ones. PNG images go to Qt's PNG reader.
+std::vector<IconImage> DecodeIcoImages(std::span<const unsigned char> ico);
+
+// The picture a cell of `size` draws: the smallest image that covers the cell (the deepest
+// among equals), else the largest, stretched to exactly `size`. Null when there is no image.
+QImage IconCellImage(const std::vector<IconImage>& images, const QSize& size);
+
+// An icon whose pixmaps always have the size asked for, made from the image that suits it.
+// Null when `images` is empty.
+QIcon IconFromImages(std::vector<IconImage> images);
+
+int FileIconCount(const QString& path);
+// Icon `index` of an executable, library, icon library or icon file; null when the file has
+// no such icon or none of its images decodes.
+QIcon LoadFileIcon(const QString& path, int index);
+// All icons of a file, read in one pass; entry k is icon k.
+QList<QIcon> LoadFileIcons(const QString& path);
+
+} // namespace gemino

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "engine/game.h"
+#include "engine/presentation.h"
+
+#include <string>
+#include <vector>
+
+// Records every effect the engine asks for, stamped with a virtual clock that only waits
+// (and waited cues) move forward.
+class FakePresentation : public gemino::Presentation {
+public:
+    struct Event {
+        int time;
+        std::string what;
+    };
+    // What was on the screen at each UpdateNow: the uncovered picks.
+    struct Frame {
+        int time;
+        int firstPick;
+        int secondPick;
+        bool fromUpdate; // UpdateNow rather than a relabelling
+    };
+
+    static constexpr int kPopLength = 120;
+
+    void SetCellButtonVisible(int cell, bool visible) override {
+        buttonVisible[cell] = visible;
+        record((visible ? "show " : "hide ") + std::to_string(cell));
+    }
+    void InvalidateAll() override { record("invalidateAll"); }
+    void InvalidateCell(int cell) override { record("invalidateCell " + std::to_string(cell)); }
+    void InvalidateScoreBand() override { record("invalidateScoreBand"); }
+    void UpdateNow() override {
+        record("update");
+        snapshot(true);
+    }
+    void Wait(int ms) override {
+        record("wait " + std::to_string(ms));
+        now += ms;
+    }
+    void StartClock() override {
+        record("startClock");
+        clockRunning = true;
+    }
+    void StopClock() override {
+        record("stopClock");
+        clockRunning = false;
+    }
+    void PlaySound(const std::string& path, bool wait) override {
+        const auto slash = path.find_last_of('/');
+        const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+        sounds.push_back(file);
+        soundPaths.push_back(path);
+        record("sound " + file + (wait ? " wait" : ""));
+        if (wait) {
+            now += kPopLength;
+        }
+    }
+    void RelabelCells(int row, int column) override {
+        record("relabel " + std::to_string(row) + " " + std::to_string(column));
+        highlightRow = row;
+        highlightColumn = column;
+        snapshot(false);
+    }
+
+    void clear() {
+        events.clear();
+        frames.clear();
+        sounds.clear();
+        soundPaths.clear();
+    }
+    int count(const std::string& what) const {
+        int n = 0;
+        for (const auto& e : events) {
+            n += e.what == what;
+        }
+        return n;
+    }
+    int timeOf(const std::string& what) const {
+        for (const auto& e : events) {
+            if (e.what == what) {
+                return e.time;
+            }
+        }
+        return -1;
+    }
+
+    const gemino::Game* game = nullptr;
+    int now = 0;
+    bool clockRunning = false;
+    int highlightRow = -1;
+    int highlightColumn = -1;
+    bool buttonVisible[gemino::kMaxCells] = {};
+    std::vector<Event> events;
+    std::vector<Frame> frames;
+    std::vector<std::string> sounds;
+    std::vector<std::string> soundPaths;
+
+private:
+    void record(const std::string& what) { events.push_back({now, what}); }
+    void snapshot(bool fromUpdate) {
+        if (game) {
+            frames.push_back({now, game->state().firstPick, game->state().secondPick, fromUpdate});
+        }
+    }
+};
+
+// An image list of plain numbers, so a test can see how the deal reordered it.
+class FakeImageList : public gemino::ImageList {
+public:
+    explicit FakeImageList(int count) {
+        for (int i = 0; i < count; ++i) {
+            images.push_back(i);
+        }
+    }
+    int ImageCount() const override { return static_cast<int>(images.size()); }
+    void SwapImages(int a, int b) override { std::swap(images[a], images[b]); }
+    std::vector<int> images;
+};

@@ -1,0 +1,248 @@
+#include "app/settings.h"
+#include "board/geometry.h"
+#include "engine/game.h"
+#include "engine/scoreboard.h"
+
+#include <QTest>
+
+using namespace gemino;
+
+namespace {
+
+// Every character is 10 px wide in the score font and 20 px in the banner font.
+TextSize FixedWidth(ScoreFont font, const std::string& text) {
+    const int per = font == ScoreFont::Score ? 10 : 20;
+    return {per * static_cast<int>(text.size()), font == ScoreFont::Score ? 25 : 37};
+}
+
+const ScoreText* Find(const std::vector<ScoreText>& texts, const std::string& text) {
+    for (const auto& t : texts) {
+        if (t.text == text) {
+            return &t;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestBoard : public QObject {
+    Q_OBJECT
+private slots:
+    void cellsLieOnTheDefaultGrid() {
+        const BoardGeometry g; // 8 columns, size 50, spacing 12
+        QCOMPARE(ButtonX(g, 0), 10);
+        QCOMPARE(ButtonY(g, 0), 10);
+        QCOMPARE(ButtonX(g, 9), 72);
+        QCOMPARE(ButtonY(g, 9), 72);
+        QCOMPARE(ButtonX(g, 31), 444);
+        QCOMPARE(ButtonY(g, 31), 196);
+        QCOMPARE(ButtonX(g, 7) + g.buttonSize, 494);
+        QCOMPARE(ButtonY(g, 31) + g.buttonSize, 246);
+    }
+
+    void labelsNameColumnsByLetterAndRowsByDigit() {
+        BoardGeometry g;
+        QCOMPARE(CellLabel(g, 0), std::string("A-1"));
+        QCOMPARE(CellLabel(g, 9), std::string("B-2"));
+        QCOMPARE(CellLabel(g, 31), std::string("H-4"));
+        g.columns = 1;
+        const char* oneColumn[] = {"A-1", "A-2", "A-3", "A-4"};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(CellLabel(g, i), std::string(oneColumn[i]));
+            QCOMPARE(ButtonX(g, i), 10);
+        }
+        g.columns = 10;
+        QCOMPARE(CellLabel(g, 39), std::string("J-4"));
+        QCOMPARE(CellLabel(g, 10), std::string("A-2"));
+    }
+
+    void repaintCoversTheCellAndTheBandBelowIt() {
+        const BoardGeometry g;
+        const auto rects = CellRepaintRects(g, 9); // at (72, 72)
+        QCOMPARE(rects[0], (Rect{72, 72, 122, 122}));
+        QCOMPARE(rects[1], (Rect{72 - 12 - 50, 122, 72 + 12 + 100, 134}));
+        // The first column's band starts at the window's edge, not left of it.
+        const auto first = CellRepaintRects(g, 8);
+        QCOMPARE(first[1].left, 0);
+        QCOMPARE(first[1].right, 10 + 12 + 100);
+    }
+
+    void imageTextIsCentredUnderItsCell() {
+        const BoardGeometry g;
+        QCOMPARE(CellTextRect(g, 0, 30, 12), (Rect{20, 60, 50, 72}));
+        // Wider than the image: reaches equally to both sides.
+        QCOMPARE(CellTextRect(g, 1, 90, 12), (Rect{52, 60, 142, 72}));
+        QCOMPARE(CellTextRect(g, 0, 51, 12).left, 10); // (50 - 51) / 2 truncates to 0
+    }
+
+    void maximizeFillsTheWindow_data() {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("expected");
+        // availW = W - 8, usedW = (c-1)*12 + 32; availH = H - 8, usedH = 3*20 + 48 + 19 + 2*46
+        QTest::newRow("wide window, height decides") << 8 << 2000 << 700 << (692 - 219) / 4;
+        QTest::newRow("narrow window, width decides") << 8 << 600 << 2000 << (592 - 116) / 8;
+        QTest::newRow("one column counts as four") << 1 << 600 << 2000 << (592 - 68) / 4;
+        QTest::newRow("ten columns") << 10 << 1000 << 2000 << (992 - 140) / 10;
+        QTest::newRow("tiny window goes negative") << 8 << 100 << 100 << -31;
+    }
+    void maximizeFillsTheWindow() {
+        QFETCH(int, columns);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, expected);
+        WindowMetrics m;
+        m.edgeX = m.edgeY = 2;
+        m.caption = 19;
+        m.menu = 20;
+        m.windowWidth = width;
+        m.windowHeight = height;
+        QCOMPARE(MaximizeButtonSize(m, columns, 12), expected);
+    }
+
+    void clockTextsHaveMinutesAndTwoDigitSeconds_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0 << "0:00";
+        QTest::newRow("59") << 59 << "0:59";
+        QTest::newRow("60") << 60 << "1:00";
+        QTest::newRow("65") << 65 << "1:05";
+        QTest::newRow("605") << 605 << "10:05";
+    }
+    void clockTextsHaveMinutesAndTwoDigitSeconds() {
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        GameState s;
+        s.timedGame = 1;
+        s.elapsedSeconds = seconds;
+        QCOMPARE(QString::fromStdString(TimeText(s)), text);
+        s.timedGame = 0;
+        QVERIFY(TimeText(s).empty());
+    }
+
+    void scoreLinesSitBelowTheBoardWhateverTheColumns() {
+        GameSettings settings;
+        GameState state;
+        for (int columns : {1, 8, 10}) {
+            BoardGeometry g;
+            g.columns = columns;
+            const auto texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+            QCOMPARE(texts.size(), std::size_t(4));
+            QCOMPARE(texts[0].rect.top, 258);
+            QCOMPARE(texts[0].rect.bottom, 288);
+            QCOMPARE(texts[2].rect.top, 290);
+            QCOMPARE(texts[2].rect.bottom, 320);
+        }
+    }
+
+    void nameColumnIsMeasuredOnTheLongerName() {
+        GameSettings settings;
+        settings.player1Name = "Al";
+        settings.player2Name = "Beatrix";
+        GameState state;
+        BoardGeometry g;
+        auto texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        // W = 70: names end at 10 + 77, both score columns start at 10 + 84.
+        QCOMPARE(texts[0].rect, (Rect{10, 258, 87, 288}));
+        QCOMPARE(texts[1].rect, (Rect{94, 258, 104, 288}));
+        QCOMPARE(texts[3].rect, (Rect{94, 290, 171, 320}));
+
+        // Equal lengths: player 1's name is measured even if player 2's is wider in pixels.
+        settings.player1Name = "iii";
+        settings.player2Name = "WWW";
+        auto measure = [](ScoreFont, const std::string& s) {
+            return TextSize{s == "WWW" ? 90 : 15, 25};
+        };
+        texts = LayoutScoreboard(state, settings, g, 800, measure);
+        QCOMPARE(texts[0].rect.right, 10 + 11 * 15 / 10);
+        QCOMPARE(NameColumnWidth(settings, measure), 15);
+    }
+
+    void theMoverIsRedUntilTheEnd() {
+        GameSettings settings;
+        GameState state;
+        BoardGeometry g;
+        state.currentPlayer = 1;
+        auto texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        QCOMPARE(texts[0].color, kBlack);
+        QCOMPARE(texts[1].color, kBlack);
+        QCOMPARE(texts[2].color, kRed);
+        QCOMPARE(texts[3].color, kRed);
+        QVERIFY(!texts[0].opaque);
+
+        settings.numberPlayers = 1;
+        state.currentPlayer = 0;
+        texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        QCOMPARE(texts.size(), std::size_t(2));
+        QCOMPARE(texts[0].color, kRed);
+        state.gameOver = 1;
+        state.scores = {300, 0};
+        texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        QCOMPARE(texts[0].color, kBlack);
+        QVERIFY(texts[0].opaque);
+        QCOMPARE(texts[0].background, kWhite);
+        QVERIFY(Find(texts, "Wins!"));
+    }
+
+    void timedScoreCarriesTheClock() {
+        GameSettings settings;
+        GameState state;
+        state.timedGame = 1;
+        state.elapsedSeconds = 65;
+        state.scores = {250, 0};
+        const auto texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
+        QCOMPARE(texts[1].text, std::string("250     1:05"));
+        QCOMPARE(texts[1].rect.width(), 120);
+        QCOMPARE(texts[3].text, std::string("0"));
+    }
+
+    void bannerNamesTheWinnerOrTheTie() {
+        GameSettings settings;
+        GameState state;
+        state.gameOver = 1;
+        state.scores = {700, 450};
+        auto texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
+        const ScoreText* name = &texts[4];
+        QCOMPARE(name->text, std::string("Player 1"));
+        QCOMPARE(name->rect, (Rect{(800 - 160) / 2, 10, (800 - 160) / 2 + 160, 47}));
+        QCOMPARE(name->color, kWhite);
+        QCOMPARE(name->background, kBlue);
+        QVERIFY(name->opaque);
+        QCOMPARE(name->font, ScoreFont::Banner);
+        const ScoreText* wins = Find(texts, "Wins!");
+        QVERIFY(wins);
+        QCOMPARE(wins->rect, (Rect{(800 - 100) / 2, 57, (800 - 100) / 2 + 100, 94}));
+
+        state.scores = {450, 700};
+        texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
+        QCOMPARE(texts[4].text, std::string("Player 2"));
+
+        state.scores = {500, 500};
+        texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
+        QVERIFY(Find(texts, "Game is a Tie"));
+        QVERIFY(!Find(texts, "Wins!"));
+    }
+
+    void aResultWiderThanTheViewStartsAtTheLeftEdge() {
+        GameSettings settings;
+        settings.player1Name = std::string(60, 'x');
+        GameState state;
+        state.gameOver = 1;
+        state.scores = {100, 0};
+        const auto texts = LayoutScoreboard(state, settings, BoardGeometry{}, 400, FixedWidth);
+        QCOMPARE(texts[4].rect.left, 0);
+        QCOMPARE(Find(texts, "Wins!")->rect.left, 150);
+    }
+
+    void previewDrawsNoScoreboard() {
+        GameSettings settings;
+        GameState state;
+        state.showingAll = 1;
+        QVERIFY(LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth).empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoard)
+#include "tst_board.moc"
