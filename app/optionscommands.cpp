@@ -1,10 +1,28 @@
+#include "app/boardlayoutdialog.h"
+#include "app/displaypropertiesdialog.h"
 #include "app/mainwindow.h"
+#include "app/playernamesdialog.h"
+#include "board/boardview.h"
 
 namespace gemino {
 
-// The options dialogs' commands are built with the dialogs themselves.
-void MainWindow::OnBoardLayout() {}
-void MainWindow::OnDisplayProperties() {}
-void MainWindow::OnPlayerNames() {}
+void MainWindow::OnBoardLayout() {
+    BoardLayoutDialog dialog(*board_, this);
+    const int result = dialog.exec();
+    ApplyBoardLayout(*board_, dialog, result);
+    UpdateCommandStates();
+}
+
+void MainWindow::OnDisplayProperties() {
+    DisplayPropertiesDialog dialog(board_->settings(), this);
+    const int result = dialog.exec();
+    ApplyDisplayProperties(*board_, dialog, result);
+}
+
+void MainWindow::OnPlayerNames() {
+    PlayerNamesDialog dialog(board_->settings(), this);
+    const int result = dialog.exec();
+    ApplyPlayerNames(*board_, dialog, result);
+}
 
 } // namespace gemino

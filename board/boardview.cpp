@@ -223,7 +223,9 @@ void BoardView::LayoutButtons() {
         CellButton* button = buttons_[i];
         button->setLabel(QString::fromStdString(CellLabel(g, i)));
         button->setGeometry(ButtonX(g, i), ButtonY(g, i), g.buttonSize, g.buttonSize);
-        if (!game_.state().cellMatched[i]) {
+        // A cell uncovered in the turn under way stays uncovered through a re-layout.
+        const GameState& state = game_.state();
+        if (!state.cellMatched[i] && i != state.firstPick && i != state.secondPick) {
             button->show();
         }
     }

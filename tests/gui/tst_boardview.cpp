@@ -144,14 +144,16 @@ private slots:
         }
     }
 
-    void matchedCellsStayHiddenThroughALayout() {
+    void matchedAndUncoveredCellsStayHiddenThroughALayout() {
         GuiTable t(2);
         const auto [a, b] = t.pair();
         QTest::mouseClick(t.button(a), Qt::LeftButton);
         QTest::mouseClick(t.button(b), Qt::LeftButton);
+        const int picked = t.pair().first; // an unmatched cell
+        QTest::mouseClick(t.button(picked), Qt::LeftButton);
         t.board()->LayoutButtons();
         for (int i = 0; i < 8; ++i) {
-            QCOMPARE(t.button(i)->isVisible(), i != a && i != b);
+            QCOMPARE(t.button(i)->isVisible(), i != a && i != b && i != picked);
         }
     }
 

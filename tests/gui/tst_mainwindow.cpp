@@ -1,5 +1,6 @@
 #include "app/aboutdialog.h"
 #include "app/commands.h"
+#include "app/qsettingsstore.h"
 #include "guitable.h"
 
 #include <QDesktopServices>
@@ -7,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -234,6 +236,34 @@ private slots:
             QCOMPARE(anyChecked, std::string(c.played) != "Flags");
             QCOMPARE(store.writeCount(), 0);
         }
+    }
+
+    void commandsWriteThroughToTheSettingsFile() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("Gemino.ini");
+        {
+            QSettingsStore store(ini);
+            GameSettings settings;
+            LoadSettings(settings, store, dir.path().toStdString());
+            RecordingSound sound;
+            MainWindow window(settings, store, sound);
+            window.action(command::OnePlayer)->trigger();
+            window.action(command::TrafficSet)->trigger();
+            window.action(command::PlaySounds)->trigger();
+            window.resize(900, 700);
+            window.action(command::MaximizeButtons)->trigger();
+        }
+        // A second run reads what the first one wrote, as it was written.
+        QSettingsStore again(ini);
+        GameSettings settings;
+        LoadSettings(settings, again, dir.path().toStdString());
+        QCOMPARE(settings.numberPlayers, 1);
+        QCOMPARE(settings.standardSetName, std::string("traffic"));
+        QCOMPARE(settings.customSetPath, std::string());
+        QCOMPARE(settings.playSounds, false);
+        QCOMPARE(again.ReadInt(key::PlaySounds, -1), 0);
+        QCOMPARE(again.ReadInt(key::ButtonSpacing, -1), 12);
+        QVERIFY(again.ReadInt(key::ButtonSize, -1) >= 32);
     }
 
     void startUpShowsTheAboutBoxOverTheDealtBoard() {
