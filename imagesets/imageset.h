@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <utility>
 
 namespace gemino {
 
@@ -27,6 +28,11 @@ public:
     // Adds an image at the end; the list takes ownership. At most kMaxImages.
     void Append(std::unique_ptr<CSetImage> image);
     void SetCount(int count) { imageCount_ = count; }
+    // Exchanges the whole list with `other`, so a set loaded aside replaces this one at once.
+    void swap(ImageSet& other) noexcept {
+        images_.swap(other.images_);
+        std::swap(imageCount_, other.imageCount_);
+    }
 
 private:
     std::array<std::unique_ptr<CSetImage>, kMaxImages> images_;

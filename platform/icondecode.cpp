@@ -52,8 +52,8 @@ public:
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
                QIcon::State state) override {
-        const qreal ratio = painter->device() != nullptr ? painter->device()->devicePixelRatioF()
-                                                         : qreal(1);
+        const qreal ratio =
+            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : qreal(1);
         painter->drawPixmap(rect, pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state));
     }
 
@@ -127,7 +127,8 @@ std::vector<IconImage> DecodeIcoImages(std::span<const unsigned char> ico) {
         } else {
             decoded.image = QImage(found.info.width, found.info.height, QImage::Format_ARGB32);
             if (decoded.image.isNull() ||
-                !iconfile::DecodeDib(found.data, reinterpret_cast<std::uint32_t*>(decoded.image.bits()),
+                !iconfile::DecodeDib(found.data,
+                                     reinterpret_cast<std::uint32_t*>(decoded.image.bits()),
                                      static_cast<std::size_t>(decoded.image.bytesPerLine()) / 4)) {
                 continue;
             }

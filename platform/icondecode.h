@@ -20,8 +20,9 @@ struct IconImage {
 };
 
 // Every image of an ICO stream that decodes, in directory order. DIB images (1 to 32 bits
-// with their masks) are decoded here: Qt's ICO reader drops the mask of 24-bit images and
-// reads no 16-bit ones. PNG images go to Qt's PNG reader.
+// with their masks) go to our own decoder, `iconfile::DecodeDib`, rather than to Qt's ICO
+// reader, which reads no 16-bit images and turns masked pixels that carry a colour into
+// opaque black; PNG images go to Qt's PNG reader.
 std::vector<IconImage> DecodeIcoImages(std::span<const unsigned char> ico);
 
 // The picture a cell of `size` draws: the smallest image that covers the cell (the deepest

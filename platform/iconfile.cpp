@@ -500,8 +500,8 @@ void IconFile::Impl::ParsePe(std::uint64_t header) {
         sections.begin(), sections.end(), resourceRva,
         [](std::uint32_t rva, const Section& s) { return rva < s.virtualAddress; }));
     resourceBase = *base;
-    resourceSize = std::min<std::uint64_t>(section->extent - (resourceRva - section->virtualAddress),
-                                           source->Size() - resourceBase);
+    resourceSize = std::min<std::uint64_t>(
+        section->extent - (resourceRva - section->virtualAddress), source->Size() - resourceBase);
     directoryBytesLeft = resourceSize;
 
     auto root = ReadDirectory(0);
@@ -649,8 +649,7 @@ std::optional<std::vector<unsigned char>> IconFile::Impl::ModuleGroup(const Grou
         }
         std::tie(groupOffset, groupSize) = *located;
     }
-    const auto directory =
-        source->ReadBytes(groupOffset, std::min(groupSize, kMaxGroupDirBytes));
+    const auto directory = source->ReadBytes(groupOffset, std::min(groupSize, kMaxGroupDirBytes));
     if (!directory) {
         return std::nullopt;
     }
@@ -670,9 +669,8 @@ std::optional<std::vector<unsigned char>> IconFile::Impl::ModuleGroup(const Grou
         if (first == last) {
             continue;
         }
-        auto chosen = std::find_if(first, last, [&](const IconRef& icon) {
-            return icon.language == group.language;
-        });
+        auto chosen = std::find_if(
+            first, last, [&](const IconRef& icon) { return icon.language == group.language; });
         if (chosen == last) {
             chosen = first;
         }
@@ -891,16 +889,16 @@ bool DecodeDib(std::span<const unsigned char> image, std::uint32_t* pixels, std:
         case 24:
             for (std::size_t x = 0; x < w; ++x) {
                 const unsigned char* p = row + 3 * x;
-                out[x] = 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) |
-                         p[0];
+                out[x] =
+                    0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
             }
             break;
         default:
             for (std::size_t x = 0; x < w; ++x) {
                 const unsigned char* p = row + 4 * x;
                 const std::uint32_t alpha = useAlpha ? p[3] : 0xFF;
-                out[x] = (alpha << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) |
-                         p[0];
+                out[x] =
+                    (alpha << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
             }
             break;
         }
@@ -930,8 +928,8 @@ std::vector<IcoImage> IcoImages(std::span<const unsigned char> ico) {
         if (size == 0 || offset > ico.size() || size > ico.size() - offset) {
             continue;
         }
-        const auto data = ico.subspan(static_cast<std::size_t>(offset),
-                                      static_cast<std::size_t>(size));
+        const auto data =
+            ico.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
         const auto info = InspectImage(data);
         if (info && Pixels(*info) <= pixelsLeft) {
             pixelsLeft -= Pixels(*info);

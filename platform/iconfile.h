@@ -85,7 +85,9 @@ public:
     int Count() const;
     // Group `index` rebuilt as a standalone ICO stream whose directory agrees with the images'
     // own headers; nothing when the index is out of range or the group has no sound image.
-    // For a well-formed icon file, index 0 gives the file's own bytes.
+    // For a well-formed icon file, index 0 gives the file's own bytes. One reader hands out
+    // about four times the file's size in all, so a file whose groups all name one large
+    // image cannot make a walk over its groups read that image again and again.
     std::optional<std::vector<unsigned char>> GroupAsIco(int index);
     // Bytes taken from the file or buffer so far.
     std::uint64_t BytesRead() const;

@@ -1,0 +1,62 @@
+// Feeds arbitrary bytes to the icon container reader as a file would, then to the image
+// decoding that every group handed out goes on to, and checks the promises the reader makes
+// about what it hands out.
+#include "platform/iconfile.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+void DecodeAll(std::span<const unsigned char> ico) {
+    for (const auto& image : gemino::iconfile::IcoImages(ico)) {
+        Require(image.info.width >= 1 && image.info.width <= gemino::iconfile::kMaxImageSide);
+        Require(image.info.height >= 1 && image.info.height <= gemino::iconfile::kMaxImageSide);
+        if (!image.info.png) {
+            std::vector<std::uint32_t> pixels(std::size_t(image.info.width) *
+                                              std::size_t(image.info.height));
+            Require(gemino::iconfile::DecodeDib(image.data, pixels.data(),
+                                                std::size_t(image.info.width)));
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const unsigned char> bytes(data, size);
+    auto file = gemino::iconfile::IconFile::FromBytes(bytes);
+    const int count = file.Count();
+    Require(count >= 0);
+    Require(gemino::iconfile::IconCount(bytes) == count);
+    // Counts are bounded by the data that holds them: an ICONDIR or group entry needs bytes.
+    Require(static_cast<std::size_t>(count) <= size / 6 + 1);
+    for (int i = -1; i <= std::min(count, 64); ++i) {
+        const auto ico = file.GroupAsIco(i);
+        if (i < 0 || i >= count) {
+            Require(!ico);
+            continue;
+        }
+        if (!ico) {
+            continue;
+        }
+        // A rebuilt group is a sound ICO stream: every image it lists survives re-reading.
+        const auto images = gemino::iconfile::IcoImages(*ico);
+        Require(!images.empty());
+        Require(ico->size() <= 6 + 16 * images.size() + size);
+        DecodeAll(*ico);
+    }
+    // The raw bytes as an ICO stream, as the decoder would meet a stream handed to it directly.
+    DecodeAll(bytes);
+    return 0;
+}
