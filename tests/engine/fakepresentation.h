@@ -3,6 +3,7 @@
 #include "engine/game.h"
 #include "engine/presentation.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,12 @@ public:
         int time;
         std::string what;
     };
-    // What was on the screen at each UpdateNow: the uncovered picks.
+    // The uncovered picks at each UpdateNow, when the screen is brought up to date.
     struct Frame {
         int time;
         int firstPick;
         int secondPick;
-        bool fromUpdate; // UpdateNow rather than a relabelling
     };
-
     static constexpr int kPopLength = 120;
 
     void SetCellButtonVisible(int cell, bool visible) override {
@@ -33,35 +32,24 @@ public:
     void InvalidateScoreBand() override { record("invalidateScoreBand"); }
     void UpdateNow() override {
         record("update");
-        snapshot(true);
+        frames.push_back({now, game->state().firstPick, game->state().secondPick});
     }
     void Wait(int ms) override {
         record("wait " + std::to_string(ms));
         now += ms;
     }
-    void StartClock() override {
-        record("startClock");
-        clockRunning = true;
-    }
-    void StopClock() override {
-        record("stopClock");
-        clockRunning = false;
-    }
+    void StartClock() override { clockRunning = true; }
+    void StopClock() override { clockRunning = false; }
     void PlaySound(const std::string& path, bool wait) override {
-        const auto slash = path.find_last_of('/');
-        const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-        sounds.push_back(file);
+        sounds.push_back(path.substr(path.find_last_of('/') + 1));
         soundPaths.push_back(path);
-        record("sound " + file + (wait ? " wait" : ""));
-        if (wait) {
-            now += kPopLength;
-        }
+        record("sound " + sounds.back());
+        now += wait ? kPopLength : 0;
     }
     void RelabelCells(int row, int column) override {
-        record("relabel " + std::to_string(row) + " " + std::to_string(column));
+        record("relabel");
         highlightRow = row;
         highlightColumn = column;
-        snapshot(false);
     }
 
     void clear() {
@@ -69,13 +57,11 @@ public:
         frames.clear();
         sounds.clear();
         soundPaths.clear();
+        now = 0;
     }
     int count(const std::string& what) const {
-        int n = 0;
-        for (const auto& e : events) {
-            n += e.what == what;
-        }
-        return n;
+        return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                              [&](const Event& e) { return e.what == what; }));
     }
     int timeOf(const std::string& what) const {
         for (const auto& e : events) {
@@ -99,11 +85,6 @@ public:
 
 private:
     void record(const std::string& what) { events.push_back({now, what}); }
-    void snapshot(bool fromUpdate) {
-        if (game) {
-            frames.push_back({now, game->state().firstPick, game->state().secondPick, fromUpdate});
-        }
-    }
 };
 
 // An image list of plain numbers, so a test can see how the deal reordered it.

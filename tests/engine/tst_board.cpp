@@ -29,51 +29,27 @@ const ScoreText* Find(const std::vector<ScoreText>& texts, const std::string& te
 class TestBoard : public QObject {
     Q_OBJECT
 private slots:
-    void cellsLieOnTheDefaultGrid() {
-        const BoardGeometry g; // 8 columns, size 50, spacing 12
-        QCOMPARE(ButtonX(g, 0), 10);
-        QCOMPARE(ButtonY(g, 0), 10);
-        QCOMPARE(ButtonX(g, 9), 72);
-        QCOMPARE(ButtonY(g, 9), 72);
-        QCOMPARE(ButtonX(g, 31), 444);
-        QCOMPARE(ButtonY(g, 31), 196);
-        QCOMPARE(ButtonX(g, 7) + g.buttonSize, 494);
-        QCOMPARE(ButtonY(g, 31) + g.buttonSize, 246);
-    }
-
-    void labelsNameColumnsByLetterAndRowsByDigit() {
-        BoardGeometry g;
-        QCOMPARE(CellLabel(g, 0), std::string("A-1"));
-        QCOMPARE(CellLabel(g, 9), std::string("B-2"));
-        QCOMPARE(CellLabel(g, 31), std::string("H-4"));
-        g.columns = 1;
-        const char* oneColumn[] = {"A-1", "A-2", "A-3", "A-4"};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(CellLabel(g, i), std::string(oneColumn[i]));
-            QCOMPARE(ButtonX(g, i), 10);
+    void cellsLabelsAndRepaintAreas() {
+        BoardGeometry g; // 8 columns, size 50, spacing 12
+        const struct {
+            int cell, x, y;
+            const char* label;
+        } cells[] = {{0, 10, 10, "A-1"}, {9, 72, 72, "B-2"}, {31, 444, 196, "H-4"}};
+        for (const auto& c : cells) {
+            QCOMPARE(ButtonX(g, c.cell), c.x);
+            QCOMPARE(ButtonY(g, c.cell), c.y);
+            QCOMPARE(CellLabel(g, c.cell), std::string(c.label));
         }
+        QCOMPARE(CellRepaintRects(g, 9)[0], (Rect{72, 72, 122, 122}));
+        QCOMPARE(CellRepaintRects(g, 9)[1], (Rect{10, 122, 184, 134}));
+        QCOMPARE(CellRepaintRects(g, 8)[1].left, 0); // never left of the window
+        // An image text is centred under its cell, reaching equally to both sides.
+        QCOMPARE(CellTextRect(g, 1, 90, 12), (Rect{52, 60, 142, 72}));
+        g.columns = 1;
+        QCOMPARE(CellLabel(g, 3), std::string("A-4"));
+        QCOMPARE(ButtonX(g, 3), 10);
         g.columns = 10;
         QCOMPARE(CellLabel(g, 39), std::string("J-4"));
-        QCOMPARE(CellLabel(g, 10), std::string("A-2"));
-    }
-
-    void repaintCoversTheCellAndTheBandBelowIt() {
-        const BoardGeometry g;
-        const auto rects = CellRepaintRects(g, 9); // at (72, 72)
-        QCOMPARE(rects[0], (Rect{72, 72, 122, 122}));
-        QCOMPARE(rects[1], (Rect{72 - 12 - 50, 122, 72 + 12 + 100, 134}));
-        // The first column's band starts at the window's edge, not left of it.
-        const auto first = CellRepaintRects(g, 8);
-        QCOMPARE(first[1].left, 0);
-        QCOMPARE(first[1].right, 10 + 12 + 100);
-    }
-
-    void imageTextIsCentredUnderItsCell() {
-        const BoardGeometry g;
-        QCOMPARE(CellTextRect(g, 0, 30, 12), (Rect{20, 60, 50, 72}));
-        // Wider than the image: reaches equally to both sides.
-        QCOMPARE(CellTextRect(g, 1, 90, 12), (Rect{52, 60, 142, 72}));
-        QCOMPARE(CellTextRect(g, 0, 51, 12).left, 10); // (50 - 51) / 2 truncates to 0
     }
 
     void maximizeFillsTheWindow_data() {
@@ -223,23 +199,14 @@ private slots:
         texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
         QVERIFY(Find(texts, "Game is a Tie"));
         QVERIFY(!Find(texts, "Wins!"));
-    }
 
-    void aResultWiderThanTheViewStartsAtTheLeftEdge() {
-        GameSettings settings;
+        // A result wider than the view starts at its left edge.
         settings.player1Name = std::string(60, 'x');
-        GameState state;
-        state.gameOver = 1;
         state.scores = {100, 0};
-        const auto texts = LayoutScoreboard(state, settings, BoardGeometry{}, 400, FixedWidth);
+        texts = LayoutScoreboard(state, settings, BoardGeometry{}, 400, FixedWidth);
         QCOMPARE(texts[4].rect.left, 0);
-        QCOMPARE(Find(texts, "Wins!")->rect.left, 150);
-    }
 
-    void previewDrawsNoScoreboard() {
-        GameSettings settings;
-        GameState state;
-        state.showingAll = 1;
+        state.showingAll = 1; // the preview draws no scoreboard
         QVERIFY(LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth).empty());
     }
 };

@@ -5,8 +5,8 @@
 // stored shifted, a resident name table, then the resources aligned to the shift.
 // Groups come from .ico files made by icotool, so only the container is ours.
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,147 +19,105 @@ struct NeGroup {
     std::vector<unsigned char> ico;
 };
 
-namespace ne_detail {
-
-inline void Put16(std::vector<unsigned char>& out, std::size_t at, std::uint32_t v) {
-    out[at] = static_cast<unsigned char>(v);
-    out[at + 1] = static_cast<unsigned char>(v >> 8);
-}
-
-inline std::uint32_t Get16(const std::vector<unsigned char>& in, std::size_t at) {
-    return in.at(at) | (in.at(at + 1) << 8);
-}
-
-inline std::uint32_t Get32(const std::vector<unsigned char>& in, std::size_t at) {
-    return Get16(in, at) | (Get16(in, at + 2) << 16);
-}
-
-struct Resource {
-    std::uint16_t nameWord = 0; // 0x8000 | id, or the offset of the name in the table
-    std::vector<unsigned char> bytes;
-    std::size_t offset = 0; // in the file, a multiple of the alignment
-};
-
-} // namespace ne_detail
-
 inline std::vector<unsigned char> BuildNeModule(const std::vector<NeGroup>& groups,
                                                 unsigned shift) {
-    using namespace ne_detail;
-    const std::size_t align = std::size_t{1} << shift;
+    using Bytes = std::vector<unsigned char>;
+    const auto put16 = [](Bytes& out, std::size_t at, std::size_t v) {
+        out.at(at) = static_cast<unsigned char>(v);
+        out.at(at + 1) = static_cast<unsigned char>(v >> 8);
+    };
+    const auto get32 = [](const Bytes& in, std::size_t at) {
+        return std::size_t{in.at(at)} | std::size_t{in.at(at + 1)} << 8 |
+               std::size_t{in.at(at + 2)} << 16 | std::size_t{in.at(at + 3)} << 24;
+    };
 
-    // Split every .ico into its images (RT_ICON, numbered from 1 in order) and a group
-    // directory (RT_GROUP_ICON) whose entries name those numbers.
-    std::vector<Resource> icons;
-    std::vector<Resource> directories;
-    std::vector<std::string> names;
+    // Every .ico becomes its images (RT_ICON, numbered from 1 across the module) and a group
+    // directory (RT_GROUP_ICON) whose 14-byte entries name those numbers.
+    std::vector<Bytes> icons;
+    std::vector<std::size_t> iconNames;
+    std::vector<Bytes> directories;
+    std::vector<std::size_t> directoryNames; // 0x8000 | id, or where the name is in `names`
+    std::string names;                       // each name after its length
     for (const NeGroup& group : groups) {
-        const std::vector<unsigned char>& ico = group.ico;
-        const std::uint32_t count = Get16(ico, 4);
-        std::vector<unsigned char> directory(6 + 14 * count);
-        Put16(directory, 2, 1);
-        Put16(directory, 4, count);
-        for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t count = get32(group.ico, 4) & 0xFFFF;
+        Bytes directory(6 + 14 * count);
+        put16(directory, 2, 1);
+        put16(directory, 4, count);
+        for (std::size_t i = 0; i < count; ++i) {
             const std::size_t entry = 6 + 16 * i;
-            const std::uint32_t size = Get32(ico, entry + 8);
-            const std::uint32_t offset = Get32(ico, entry + 12);
-            if (offset + size > ico.size()) {
+            const std::size_t size = get32(group.ico, entry + 8);
+            const std::size_t offset = get32(group.ico, entry + 12);
+            if (offset + size > group.ico.size()) {
                 throw std::runtime_error("icon image outside its file");
             }
-            Resource icon;
-            icon.nameWord = static_cast<std::uint16_t>(0x8000 | (icons.size() + 1));
-            icon.bytes.assign(ico.begin() + offset, ico.begin() + offset + size);
-            std::memcpy(&directory[6 + 14 * i], &ico[entry], 12);
-            Put16(directory, 6 + 14 * i + 12, icons.size() + 1);
-            icons.push_back(std::move(icon));
+            icons.emplace_back(group.ico.begin() + long(offset),
+                               group.ico.begin() + long(offset + size));
+            iconNames.push_back(0x8000 | icons.size());
+            std::copy_n(group.ico.begin() + long(entry), 12, directory.begin() + long(6 + 14 * i));
+            put16(directory, 6 + 14 * i + 12, icons.size());
         }
-        Resource dir;
-        dir.bytes = std::move(directory);
-        dir.nameWord = static_cast<std::uint16_t>(0x8000 | group.id);
+        directories.push_back(std::move(directory));
+        directoryNames.push_back(group.name.empty() ? 0x8000 | group.id : names.size());
         if (!group.name.empty()) {
-            dir.nameWord = 0; // patched below, once the table's size is known
-            names.push_back(group.name);
-        }
-        directories.push_back(std::move(dir));
-    }
-
-    constexpr std::size_t kNeHeader = 0x40;
-    constexpr std::size_t kHeaderSize = 64;
-    const std::size_t tableAt = kNeHeader + kHeaderSize;
-    // shift, two TYPEINFO records with their NAMEINFO records, the terminating zero, names
-    std::size_t tableSize = 2 + 8 + 12 * icons.size() + 8 + 12 * directories.size() + 2;
-    const std::size_t namesAt = tableSize;
-    for (const std::string& name : names) {
-        tableSize += 1 + name.size();
-    }
-    tableSize += 1;
-    const std::string moduleName = "ICONS";
-    const std::size_t residentAt = tableAt + tableSize;
-    const std::size_t residentSize = 1 + moduleName.size() + 2 + 1;
-    const std::size_t afterTables = residentAt + residentSize + 1; // + empty entry table
-
-    std::size_t at = (afterTables + align - 1) / align * align;
-    for (auto* list : {&icons, &directories}) {
-        for (Resource& resource : *list) {
-            resource.offset = at;
-            at += (resource.bytes.size() + align - 1) / align * align;
+            names += static_cast<char>(group.name.size()) + group.name;
         }
     }
-    std::vector<unsigned char> out(at);
+
+    // The resource table: the shift, two types of 8 bytes with 12 per resource, the end of
+    // types, the names and their end. Then the resident names and an empty entry table.
+    constexpr std::size_t ne = 0x40;
+    constexpr std::size_t table = ne + 0x40;
+    const std::size_t namesAt = 2 + 8 + 12 * icons.size() + 8 + 12 * directories.size() + 2;
+    const std::size_t resident = table + namesAt + names.size() + 1;
+    const std::string moduleName = "\x05ICONS";
+    const std::size_t entries = resident + moduleName.size() + 3; // ordinal and end
+    const std::size_t align = std::size_t{1} << shift;
+    const auto aligned = [align](std::size_t n) { return (n + align - 1) / align * align; };
+    Bytes out(aligned(entries + 1));
     out[0] = 'M';
     out[1] = 'Z';
-    Put16(out, 0x18, 0x40); // relocation table offset: a new-style executable
-    Put16(out, 0x3C, kNeHeader);
-
-    const std::size_t ne = kNeHeader;
+    put16(out, 0x18, 0x40); // relocation table offset: a new-style executable
+    put16(out, 0x3C, ne);
     out[ne] = 'N';
     out[ne + 1] = 'E';
-    out[ne + 2] = 5;                                       // linker version
-    Put16(out, ne + 0x04, afterTables - 1 - ne);           // entry table (empty)
-    Put16(out, ne + 0x0C, 0x8000);                         // library module
-    Put16(out, ne + 0x22, tableAt - ne);                   // segment table (no segments)
-    Put16(out, ne + 0x24, tableAt - ne);                   // resource table
-    Put16(out, ne + 0x26, residentAt - ne);                // resident name table
-    Put16(out, ne + 0x28, residentAt + residentSize - ne); // module references (none)
-    Put16(out, ne + 0x2A, residentAt + residentSize - ne); // imported names (none)
-    Put16(out, ne + 0x32, shift);
+    out[ne + 2] = 5;                      // linker version
+    put16(out, ne + 0x04, entries - ne);  // entry table
+    put16(out, ne + 0x0C, 0x8000);        // library module
+    put16(out, ne + 0x22, table - ne);    // segment table (no segments)
+    put16(out, ne + 0x24, table - ne);    // resource table
+    put16(out, ne + 0x26, resident - ne); // resident name table
+    put16(out, ne + 0x28, entries - ne);  // module references (none)
+    put16(out, ne + 0x2A, entries - ne);  // imported names (none)
+    put16(out, ne + 0x32, shift);
     out[ne + 0x36] = 2;            // Windows
-    Put16(out, ne + 0x3E, 0x030A); // Windows 3.10
+    put16(out, ne + 0x3E, 0x030A); // Windows 3.10
 
-    std::size_t t = tableAt;
-    Put16(out, t, shift);
+    std::size_t t = table;
+    put16(out, t, shift);
     t += 2;
-    std::size_t nameOffset = namesAt;
-    std::size_t nameIndex = 0;
-    const auto writeType = [&](std::uint16_t type, std::vector<Resource>& list, bool groupsList) {
-        Put16(out, t, type);
-        Put16(out, t + 2, list.size());
+    const auto writeType = [&](std::size_t type, const std::vector<Bytes>& list,
+                               const std::vector<std::size_t>& nameWords) {
+        put16(out, t, type);
+        put16(out, t + 2, list.size());
         t += 8;
-        for (Resource& resource : list) {
-            if (groupsList && resource.nameWord == 0) {
-                resource.nameWord = static_cast<std::uint16_t>(nameOffset);
-                nameOffset += 1 + names[nameIndex++].size();
-            }
-            if ((resource.offset >> shift) > 0xFFFF) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const std::size_t offset = out.size();
+            if ((offset >> shift) > 0xFFFF) {
                 throw std::runtime_error("module too large for its alignment shift");
             }
-            Put16(out, t, resource.offset >> shift);
-            Put16(out, t + 2, (resource.bytes.size() + align - 1) >> shift);
-            Put16(out, t + 4, 0x1030); // moveable, pure, discardable
-            Put16(out, t + 6, resource.nameWord);
+            out.resize(offset + aligned(list[i].size()));
+            std::copy(list[i].begin(), list[i].end(), out.begin() + long(offset));
+            put16(out, t, offset >> shift);
+            put16(out, t + 2, aligned(list[i].size()) >> shift);
+            put16(out, t + 4, 0x1030); // moveable, pure, discardable
+            put16(out, t + 6, nameWords[i] >= 0x8000 ? nameWords[i] : namesAt + nameWords[i]);
             t += 12;
-            std::memcpy(&out[resource.offset], resource.bytes.data(), resource.bytes.size());
         }
     };
-    writeType(0x8003, icons, false);
-    writeType(0x800E, directories, true);
-    t += 2; // end of types
-    for (const std::string& name : names) {
-        out[t++] = static_cast<unsigned char>(name.size());
-        std::memcpy(&out[t], name.data(), name.size());
-        t += name.size();
-    }
-    out[residentAt] = static_cast<unsigned char>(moduleName.size());
-    std::memcpy(&out[residentAt + 1], moduleName.data(), moduleName.size());
+    writeType(0x8003, icons, iconNames);
+    writeType(0x800E, directories, directoryNames);
+    std::copy(names.begin(), names.end(), out.begin() + long(table + namesAt));
+    std::copy(moduleName.begin(), moduleName.end(), out.begin() + long(resident));
     return out;
 }
 
