@@ -75,14 +75,19 @@ BoardLayoutDialog::BoardLayoutDialog(BoardView& board, QWidget* parent)
     sizeSpin_ = addSpin(1012, sizeEdit_, 169, 82, 10, 14);
     sizeSpin_->setRange(kMinSize, kMaxSize);
     sizeSpin_->setPosition(size_);
-    sizeSpin_->setChangeRequest([this](int p, int d) { return OnSizeRequest(p, d); });
+    sizeSpin_->setChangeRequest([this](int p, int d) {
+        return OnGeometryRequest(p + d, kMinSize, kMaxSize, size_, board_.settings().buttonSize);
+    });
 
     addLabel(tr("Spacing Between Images"), 9, 106, 102, 8);
     spacingEdit_ = addNumberField(1013, 127, 103, 40, 14);
     spacingSpin_ = addSpin(1014, spacingEdit_, 169, 103, 10, 14);
     spacingSpin_->setRange(kMinSpacing, kMaxSpacing);
     spacingSpin_->setPosition(spacing_);
-    spacingSpin_->setChangeRequest([this](int p, int d) { return OnSpacingRequest(p, d); });
+    spacingSpin_->setChangeRequest([this](int p, int d) {
+        return OnGeometryRequest(p + d, kMinSpacing, kMaxSpacing, spacing_,
+                                 board_.settings().buttonSpacing);
+    });
 
     QPushButton* ok = addButton(1, tr("OK"), 11, 125, 50, 14);
     ok->setDefault(true);
@@ -111,28 +116,15 @@ void BoardLayoutDialog::OnColumnClicked(int columns) {
     sizeChanged_ = true;
 }
 
-bool BoardLayoutDialog::OnSizeRequest(int position, int delta) {
-    const int proposed = position + delta;
-    if (proposed < kMinSize || proposed > kMaxSize) {
+bool BoardLayoutDialog::OnGeometryRequest(int proposed, int lowest, int highest, int& value,
+                                          int& setting) {
+    if (proposed < lowest || proposed > highest) {
         return false;
     }
-    size_ = proposed;
+    value = setting = proposed;
     TransferToControls();
     sizeChanged_ = true;
-    board_.settings().buttonSize = proposed;
-    RelayoutBoard();
-    return true;
-}
-
-bool BoardLayoutDialog::OnSpacingRequest(int position, int delta) {
-    const int proposed = position + delta;
-    if (proposed < kMinSpacing || proposed > kMaxSpacing) {
-        return false;
-    }
-    spacing_ = proposed;
-    TransferToControls();
-    sizeChanged_ = true;
-    board_.settings().buttonSpacing = proposed;
+    // The board follows the spins while the dialog is open.
     RelayoutBoard();
     return true;
 }

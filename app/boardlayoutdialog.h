@@ -37,8 +37,8 @@ public:
 
 private:
     void OnColumnClicked(int columns);
-    bool OnSizeRequest(int position, int delta);
-    bool OnSpacingRequest(int position, int delta);
+    // A spin step to `proposed`: refused outside lowest..highest, else shown and applied live.
+    bool OnGeometryRequest(int proposed, int lowest, int highest, int& value, int& setting);
     void OnUseDefaults();
     void TransferToControls();
     void RelayoutBoard();

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <type_traits>
+
 namespace gemino {
 
 DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, QWidget* parent)
@@ -116,26 +118,21 @@ void ApplyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dia
         GameSettings& settings = board.settings();
         SettingsStore& store = board.store();
         // Only what changed is written, in the order the dialog shows it.
-        if (dialog.highlight() != settings.highlightMatchedImages) {
-            settings.highlightMatchedImages = dialog.highlight();
-            store.WriteBool(key::HighlightMatchedImages, settings.highlightMatchedImages);
-        }
-        if (dialog.matcherName() != settings.displayMatcherName) {
-            settings.displayMatcherName = dialog.matcherName();
-            store.WriteBool(key::DisplayMatcherName, settings.displayMatcherName);
-        }
-        if (dialog.imageText() != settings.displayImageText) {
-            settings.displayImageText = dialog.imageText();
-            store.WriteBool(key::DisplayImageText, settings.displayImageText);
-        }
-        if (dialog.unmatchedTime() != settings.unmatchedDisplayTime) {
-            settings.unmatchedDisplayTime = dialog.unmatchedTime();
-            store.WriteInt(key::UnmatchedDisplayTime, settings.unmatchedDisplayTime);
-        }
-        if (dialog.flashes() != settings.matchFlashes) {
-            settings.matchFlashes = dialog.flashes();
-            store.WriteInt(key::MatchFlashes, settings.matchFlashes);
-        }
+        const auto update = [&store](const char* name, auto& field, auto value) {
+            if (field != value) {
+                field = value;
+                if constexpr (std::is_same_v<decltype(value), bool>) {
+                    store.WriteBool(name, value);
+                } else {
+                    store.WriteInt(name, value);
+                }
+            }
+        };
+        update(key::HighlightMatchedImages, settings.highlightMatchedImages, dialog.highlight());
+        update(key::DisplayMatcherName, settings.displayMatcherName, dialog.matcherName());
+        update(key::DisplayImageText, settings.displayImageText, dialog.imageText());
+        update(key::UnmatchedDisplayTime, settings.unmatchedDisplayTime, dialog.unmatchedTime());
+        update(key::MatchFlashes, settings.matchFlashes, dialog.flashes());
     }
     // The new time and flash count apply from the next pair; the game goes on.
     board.update();

@@ -56,24 +56,6 @@ bool HasWildcard(const std::string& s) {
     return s.find_first_of("*?") != std::string::npos;
 }
 
-// Paths travel as UTF-8; on Windows the narrow path constructor would take the ANSI code page.
-fs::path ToPath(const std::string& s) {
-#ifdef _WIN32
-    return fs::path(std::u8string(s.begin(), s.end()));
-#else
-    return fs::path(s);
-#endif
-}
-
-std::string FromPath(const fs::path& p) {
-#ifdef _WIN32
-    const std::u8string u = p.u8string();
-    return std::string(u.begin(), u.end());
-#else
-    return p.native();
-#endif
-}
-
 struct Match {
     std::string folder; // absolute, without a trailing separator (except a POSIX root)
     std::string name;   // the entry's own name
@@ -117,16 +99,16 @@ std::optional<Match> LookupOrThrow(const std::string& pattern) {
 #endif
 
     std::error_code ec;
-    fs::path base = folder.empty() ? fs::current_path(ec) : fs::absolute(ToPath(folder), ec);
+    fs::path base = folder.empty() ? fs::current_path(ec) : fs::absolute(ToFsPath(folder), ec);
     if (ec)
         return std::nullopt;
     base = base.lexically_normal();
 
     Match match;
-    match.folder = WithoutTrailingSeparators(FromPath(base.make_preferred()));
+    match.folder = WithoutTrailingSeparators(FromFsPath(base.make_preferred()));
 
     if (!HasWildcard(name)) {
-        const fs::path entry = base / ToPath(name);
+        const fs::path entry = base / ToFsPath(name);
         if (!Exists(entry))
             return std::nullopt;
         match.name = name;
@@ -139,7 +121,7 @@ std::optional<Match> LookupOrThrow(const std::string& pattern) {
     fs::directory_iterator it(base, ec);
     const fs::directory_iterator end;
     while (!ec && it != end) {
-        const std::string candidate = FromPath(it->path().filename());
+        const std::string candidate = FromFsPath(it->path().filename());
         if (WildcardMatch(name, candidate) && (!best || candidate < *best) && Exists(it->path()))
             best = candidate;
         it.increment(ec);
@@ -147,7 +129,7 @@ std::optional<Match> LookupOrThrow(const std::string& pattern) {
     if (!best)
         return std::nullopt;
     match.name = *best;
-    match.entry = base / ToPath(*best);
+    match.entry = base / ToFsPath(*best);
     return match;
 }
 
@@ -161,6 +143,24 @@ std::optional<Match> Lookup(const std::string& pattern) {
 }
 
 } // namespace
+
+// Paths travel as UTF-8; on Windows the narrow path constructor would take the ANSI code page.
+fs::path ToFsPath(const std::string& s) {
+#ifdef _WIN32
+    return fs::path(std::u8string(s.begin(), s.end()));
+#else
+    return fs::path(s);
+#endif
+}
+
+std::string FromFsPath(const fs::path& p) {
+#ifdef _WIN32
+    const std::u8string u = p.u8string();
+    return std::string(u.begin(), u.end());
+#else
+    return p.native();
+#endif
+}
 
 bool IsDriveLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 // Free functions on file paths and on blank-separated word lists.
@@ -32,5 +33,10 @@ bool IsFolderPath(const std::string& path);
 std::string FindFirstMatch(const std::string& pattern);
 // Whether `name` matches a pattern with '*' and '?' (case-sensitive, as this file system is).
 bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+// A UTF-8 path as the file system takes it, and back (on Windows the narrow forms would use
+// the ANSI code page).
+std::filesystem::path ToFsPath(const std::string& utf8);
+std::string FromFsPath(const std::filesystem::path& path);
 
 } // namespace gemino::pathutil

@@ -1,5 +1,7 @@
 #include "imagesets/imsformat.h"
 
+#include "editor/pathutil.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -110,15 +112,6 @@ LineRead ReadLine(std::streambuf& in, std::string& line) {
         }
         line += ch;
     }
-}
-
-// Paths travel as UTF-8; on Windows the narrow path constructor would take the ANSI code page.
-fs::path ToPath(const std::string& s) {
-#ifdef _WIN32
-    return fs::path(std::u8string(s.begin(), s.end()));
-#else
-    return fs::path(s);
-#endif
 }
 
 std::string LastSystemError() {
@@ -263,7 +256,7 @@ ImsReadResult ReadImageSet(std::string_view bytes) {
 }
 
 ImsReadResult ReadImageSetFile(const std::string& path) {
-    const fs::path file = ToPath(path);
+    const fs::path file = pathutil::ToFsPath(path);
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     // The system would read a name with a NUL as the shorter name before it.
@@ -332,7 +325,7 @@ ImsSaveResult SaveImageSetFile(const std::string& path, const std::vector<ImsEnt
     if (path.empty() || path.find('\0') != std::string::npos) {
         return {ImsSaveStatus::CannotCreate, {}};
     }
-    fs::path target = ToPath(path);
+    fs::path target = pathutil::ToFsPath(path);
     std::error_code ec;
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         const fs::path resolved = fs::canonical(target, ec);
