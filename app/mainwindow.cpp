@@ -57,7 +57,7 @@ const char* MainWindow::Caption() {
 
 MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
                        QWidget* parent)
-    : QMainWindow(parent), settings_(settings), store_(store) {
+    : QMainWindow(parent), settings_(settings) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
     board_ = new BoardView(settings, store, sound, this);
     setCentralWidget(board_);

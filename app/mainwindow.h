@@ -57,7 +57,6 @@ private:
     void maximizeButtonSize();
 
     GameSettings& settings_;
-    SettingsStore& store_;
     BoardView* board_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::map<int, QAction*> actions_;

@@ -18,7 +18,7 @@ class TestPathUtil : public QObject {
 
     // One table row, tagged with its first value.
     template <typename... Rest> static void Row(const QByteArray& first, const Rest&... rest) {
-        (QTest::addRow("'%s'", first.constData()) << first << ... << rest);
+        ((QTest::addRow("'%s'", first.constData()) << first) << ... << rest);
     }
 
 private slots:
