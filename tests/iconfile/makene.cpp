@@ -15,14 +15,11 @@ int main(int argc, char** argv) {
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         const std::string key = arg.substr(0, arg.find(':'));
-        gemino::test::NeGroup& group = groups.emplace_back();
-        if (key.find_first_not_of("0123456789") == std::string::npos) {
-            group.id = static_cast<std::uint16_t>(std::stoi(key));
-        } else {
-            group.name = key;
-        }
+        const bool numbered = key.find_first_not_of("0123456789") == std::string::npos;
         std::ifstream in(arg.substr(key.size() + 1), std::ios::binary);
-        group.ico.assign(std::istreambuf_iterator<char>(in), {});
+        groups.push_back({numbered ? "" : key,
+                          std::uint16_t(numbered ? std::stoi(key) : 0),
+                          {std::istreambuf_iterator<char>(in), {}}});
     }
     const auto module = gemino::test::BuildNeModule(groups, unsigned(std::stoi(argv[2])));
     std::ofstream out(argv[1], std::ios::binary);

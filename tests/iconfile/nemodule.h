@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gemino::test {
@@ -19,48 +20,50 @@ struct NeGroup {
     std::vector<unsigned char> ico;
 };
 
+// Little-endian fields of n bytes, as every header of these containers stores them.
+inline std::uint32_t ReadLe(const std::vector<unsigned char>& in, std::size_t at, int n = 4) {
+    std::uint32_t v = 0;
+    for (int i = n - 1; i >= 0; --i) {
+        v = v << 8 | in.at(at + std::size_t(i));
+    }
+    return v;
+}
+
+inline void WriteLe(std::vector<unsigned char>& out, std::size_t at, std::size_t v, int n) {
+    for (int i = 0; i < n; ++i) {
+        out.at(at + std::size_t(i)) = static_cast<unsigned char>(v >> (8 * i));
+    }
+}
+
 inline std::vector<unsigned char> BuildNeModule(const std::vector<NeGroup>& groups,
                                                 unsigned shift) {
     using Bytes = std::vector<unsigned char>;
-    const auto put16 = [](Bytes& out, std::size_t at, std::size_t v) {
-        out.at(at) = static_cast<unsigned char>(v);
-        out.at(at + 1) = static_cast<unsigned char>(v >> 8);
-    };
-    const auto get32 = [](const Bytes& in, std::size_t at) {
-        return std::size_t{in.at(at)} | std::size_t{in.at(at + 1)} << 8 |
-               std::size_t{in.at(at + 2)} << 16 | std::size_t{in.at(at + 3)} << 24;
-    };
 
     // Every .ico becomes its images (RT_ICON, numbered from 1 across the module) and a group
-    // directory (RT_GROUP_ICON) whose 14-byte entries name those numbers.
-    std::vector<Bytes> icons;
-    std::vector<std::size_t> iconNames;
-    std::vector<Bytes> directories;
-    std::vector<std::size_t> directoryNames; // 0x8000 | id, or where the name is in `names`
-    std::string names;                       // each name after its length
+    // directory (RT_GROUP_ICON) whose 14-byte entries name those numbers. A resource's name
+    // word is 0x8000 | its number, or where its name is in `names`, each after its length.
+    std::vector<std::pair<Bytes, std::size_t>> icons;
+    std::vector<std::pair<Bytes, std::size_t>> directories;
+    std::string names;
     for (const NeGroup& group : groups) {
-        const std::size_t count = get32(group.ico, 4) & 0xFFFF;
+        const std::size_t count = ReadLe(group.ico, 4, 2);
         Bytes directory(6 + 14 * count);
-        put16(directory, 2, 1);
-        put16(directory, 4, count);
+        std::copy_n(group.ico.begin(), 6, directory.begin()); // reserved, type 1, count
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t entry = 6 + 16 * i;
-            const std::size_t size = get32(group.ico, entry + 8);
-            const std::size_t offset = get32(group.ico, entry + 12);
+            const std::size_t size = ReadLe(group.ico, entry + 8);
+            const std::size_t offset = ReadLe(group.ico, entry + 12);
             if (offset + size > group.ico.size()) {
                 throw std::runtime_error("icon image outside its file");
             }
-            icons.emplace_back(group.ico.begin() + long(offset),
-                               group.ico.begin() + long(offset + size));
-            iconNames.push_back(0x8000 | icons.size());
+            const auto image = group.ico.begin() + long(offset);
+            icons.emplace_back(Bytes(image, image + long(size)), 0x8000 | (icons.size() + 1));
             std::copy_n(group.ico.begin() + long(entry), 12, directory.begin() + long(6 + 14 * i));
-            put16(directory, 6 + 14 * i + 12, icons.size());
+            WriteLe(directory, 6 + 14 * i + 12, icons.size(), 2);
         }
-        directories.push_back(std::move(directory));
-        directoryNames.push_back(group.name.empty() ? 0x8000 | group.id : names.size());
-        if (!group.name.empty()) {
-            names += static_cast<char>(group.name.size()) + group.name;
-        }
+        const bool numbered = group.name.empty();
+        directories.emplace_back(std::move(directory), numbered ? 0x8000 | group.id : names.size());
+        names += numbered ? "" : static_cast<char>(group.name.size()) + group.name;
     }
 
     // The resource table: the shift, two types of 8 bytes with 12 per resource, the end of
@@ -68,56 +71,47 @@ inline std::vector<unsigned char> BuildNeModule(const std::vector<NeGroup>& grou
     constexpr std::size_t ne = 0x40;
     constexpr std::size_t table = ne + 0x40;
     const std::size_t namesAt = 2 + 8 + 12 * icons.size() + 8 + 12 * directories.size() + 2;
+    const std::string tail = names + '\0' + "\x05ICONS"; // the names, their end, resident names
     const std::size_t resident = table + namesAt + names.size() + 1;
-    const std::string moduleName = "\x05ICONS";
-    const std::size_t entries = resident + moduleName.size() + 3; // ordinal and end
+    const std::size_t entries = table + namesAt + tail.size() + 3; // ordinal and end
     const std::size_t align = std::size_t{1} << shift;
     const auto aligned = [align](std::size_t n) { return (n + align - 1) / align * align; };
     Bytes out(aligned(entries + 1));
-    out[0] = 'M';
-    out[1] = 'Z';
-    put16(out, 0x18, 0x40); // relocation table offset: a new-style executable
-    put16(out, 0x3C, ne);
-    out[ne] = 'N';
-    out[ne + 1] = 'E';
-    out[ne + 2] = 5;                      // linker version
-    put16(out, ne + 0x04, entries - ne);  // entry table
-    put16(out, ne + 0x0C, 0x8000);        // library module
-    put16(out, ne + 0x22, table - ne);    // segment table (no segments)
-    put16(out, ne + 0x24, table - ne);    // resource table
-    put16(out, ne + 0x26, resident - ne); // resident name table
-    put16(out, ne + 0x28, entries - ne);  // module references (none)
-    put16(out, ne + 0x2A, entries - ne);  // imported names (none)
-    put16(out, ne + 0x32, shift);
-    out[ne + 0x36] = 2;            // Windows
-    put16(out, ne + 0x3E, 0x030A); // Windows 3.10
+    std::copy_n("MZ", 2, out.begin());
+    WriteLe(out, 0x18, 0x40, 2); // relocation table offset: a new-style executable
+    WriteLe(out, 0x3C, ne, 2);
+    std::copy_n("NE", 2, out.begin() + ne);
+    out[ne + 2] = 5;                           // linker version
+    WriteLe(out, ne + 0x04, entries - ne, 2);  // entry table
+    WriteLe(out, ne + 0x0C, 0x8000, 2);        // library module
+    WriteLe(out, ne + 0x22, table - ne, 2);    // segment table (no segments)
+    WriteLe(out, ne + 0x24, table - ne, 2);    // resource table
+    WriteLe(out, ne + 0x26, resident - ne, 2); // resident name table
+    WriteLe(out, ne + 0x28, entries - ne, 2);  // module references (none)
+    WriteLe(out, ne + 0x2A, entries - ne, 2);  // imported names (none)
+    WriteLe(out, ne + 0x32, shift, 2);
+    out[ne + 0x36] = 2;                 // Windows
+    WriteLe(out, ne + 0x3E, 0x030A, 2); // Windows 3.10
 
-    std::size_t t = table;
-    put16(out, t, shift);
-    t += 2;
-    const auto writeType = [&](std::size_t type, const std::vector<Bytes>& list,
-                               const std::vector<std::size_t>& nameWords) {
-        put16(out, t, type);
-        put16(out, t + 2, list.size());
+    WriteLe(out, table, shift, 2);
+    std::size_t t = table + 2;
+    for (const auto& [type, list] : {std::pair{0x8003, &icons}, std::pair{0x800E, &directories}}) {
+        WriteLe(out, t, type, 2);
+        WriteLe(out, t + 2, list->size(), 2);
         t += 8;
-        for (std::size_t i = 0; i < list.size(); ++i) {
+        for (const auto& [data, name] : *list) {
+            // Offsets are 16 bits after the shift: a module stays below 64 kB << shift.
             const std::size_t offset = out.size();
-            if ((offset >> shift) > 0xFFFF) {
-                throw std::runtime_error("module too large for its alignment shift");
-            }
-            out.resize(offset + aligned(list[i].size()));
-            std::copy(list[i].begin(), list[i].end(), out.begin() + long(offset));
-            put16(out, t, offset >> shift);
-            put16(out, t + 2, aligned(list[i].size()) >> shift);
-            put16(out, t + 4, 0x1030); // moveable, pure, discardable
-            put16(out, t + 6, nameWords[i] >= 0x8000 ? nameWords[i] : namesAt + nameWords[i]);
+            out.resize(offset + aligned(data.size()));
+            std::copy(data.begin(), data.end(), out.begin() + long(offset));
+            WriteLe(out, t, offset >> shift, 2);
+            WriteLe(out, t + 2, aligned(data.size()) >> shift, 2);
+            WriteLe(out, t + 4, 0x1030, 2); // moveable, pure, discardable
+            WriteLe(out, t + 6, name >= 0x8000 ? name : namesAt + name, 2);
             t += 12;
         }
-    };
-    writeType(0x8003, icons, iconNames);
-    writeType(0x800E, directories, directoryNames);
-    std::copy(names.begin(), names.end(), out.begin() + long(table + namesAt));
-    std::copy(moduleName.begin(), moduleName.end(), out.begin() + long(resident));
+    }
+    std::copy(tail.begin(), tail.end(), out.begin() + long(table + namesAt));
     return out;
 }
 

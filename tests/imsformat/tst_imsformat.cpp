@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <climits>
 #include <cstdint>
@@ -19,12 +20,8 @@ Q_DECLARE_METATYPE(gemino::ImsReadStatus)
 namespace {
 
 QByteArray I32(std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    QByteArray b;
-    for (int shift = 0; shift < 32; shift += 8) {
-        b.append(static_cast<char>((u >> shift) & 0xFF));
-    }
-    return b;
+    const std::int32_t le = qToLittleEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
 // "index|path|text", the path and text decoded from UTF-8.
@@ -35,15 +32,6 @@ QStringList Describe(const std::vector<ImsEntry>& entries) {
                    QString::fromStdString(e.imageText);
     }
     return out;
-}
-
-std::vector<ImsEntry> Entries(const QStringList& described) {
-    std::vector<ImsEntry> entries;
-    for (const QString& row : described) {
-        const QStringList f = row.split('|');
-        entries.push_back({f[0].toInt(), f[1].toStdString(), f[2].toStdString()});
-    }
-    return entries;
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -65,9 +53,6 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         using St = ImsReadStatus;
 
-        QTest::newRow("Windows path, fourth icon of a library")
-            << I32(1) + I32(3) + "C:\\Icons\\animals.icl\nCat\n"
-            << St::Ok << QStringList{"3|C:\\Icons\\animals.icl|Cat"};
         QTest::newRow("little-endian count and indexes")
             << QByteArray("\x02\0\0\0\x04\x03\x02\x01"
                           "a\nb\n\xFF\xFF\xFF\xFF"
@@ -83,12 +68,8 @@ private slots:
         QTest::newRow("each line Windows-1252 unless it is UTF-8")
             << I32(1) + I32(2) + "C:\\Bilder\\K\xE4se \x80.ico\n" + QString("Été ☀\n").toUtf8()
             << St::Ok << QStringList{"2|C:\\Bilder\\Käse €.ico|Été ☀"};
-        QTest::newRow("last line without its LF")
-            << I32(1) + I32(0) + "a\nEnd" << St::Ok << QStringList{"0|a|End"};
-        QTest::newRow("count larger than the file") << I32(3) + I32(0) + "a\nb\n"
+        QTest::newRow("count larger than the file") << I32(INT_MAX) + I32(0) + "a\nb\n"
                                                     << St::Truncated << QStringList{"0|a|b"};
-        QTest::newRow("huge count") << I32(INT_MAX) + I32(0) + "a\nb\n"
-                                    << St::Truncated << QStringList{"0|a|b"};
         QTest::newRow("empty file") << QByteArray() << St::NoCount << QStringList{};
         QTest::newRow("line too long for a path")
             << I32(1) + I32(0) + QByteArray(kImsMaxLineBytes + 1, 'p') + "\nt\n"
@@ -106,52 +87,27 @@ private slots:
         QVERIFY(r.entries.capacity() <= 64);
     }
 
-    void writes_data() {
-        QTest::addColumn<QStringList>("written");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("read");
-        QTest::newRow("Windows path with text") << QStringList{"3|C:\\Icons\\animals.icl|Cat"}
-                                                << I32(1) + I32(3) + "C:\\Icons\\animals.icl\nCat\n"
-                                                << QStringList{"3|C:\\Icons\\animals.icl|Cat"};
-        QTest::newRow("no text is ME_NONE")
-            << QStringList{"-2|/p/a.bmp|"} << I32(1) + I32(-2) + "/p/a.bmp\nME_NONE\n"
-            << QStringList{"-2|/p/a.bmp|"};
-        QTest::newRow("a text spelled me_none cannot survive")
-            << QStringList{"0|x|me_none"} << I32(1) + I32(0) + "x\nme_none\n"
-            << QStringList{"0|x|"};
-        QTest::newRow("a text stays on its line")
-            << QStringList{"0|x|two\r\nlines"} << I32(1) + I32(0) + "x\ntwo  lines\n"
-            << QStringList{"0|x|two  lines"};
-        QTest::newRow("UTF-8, in order")
-            << QStringList{"1|/ä.ico|€", "0|/b.png|B"}
-            << I32(2) + I32(1) + "/\xC3\xA4.ico\n\xE2\x82\xAC\n" + I32(0) + "/b.png\nB\n"
-            << QStringList{"1|/ä.ico|€", "0|/b.png|B"};
-        QTest::newRow("no entries") << QStringList{} << I32(0) << QStringList{};
-    }
-    void writes() {
-        QFETCH(QStringList, written);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, read);
+    // No text is written as ME_NONE, so a text "me_none" reads back as none; texts stay on
+    // their line.
+    void writesWhatItReads() {
         const QString file = dir_.filePath("set.ims");
-        QVERIFY(SaveImageSetFile(file.toStdString(), Entries(written)).ok());
-        QCOMPARE(ReadAll(file), bytes);
-        const ImsReadResult r = ReadImageSetFile(file.toStdString());
-        QVERIFY(r.ok());
-        QCOMPARE(Describe(r.entries), read);
+        const std::vector<ImsEntry> entries = {
+            {-2, "/p/ä.bmp", ""}, {0, "x", "me_none"}, {1, "C:\\b.ico", "two\r\n€"}};
+        QVERIFY(SaveImageSetFile(file.toStdString(), entries).ok());
+        QCOMPARE(ReadAll(file), I32(3) + I32(-2) + "/p/\xC3\xA4.bmp\nME_NONE\n" + I32(0) +
+                                    "x\nme_none\n" + I32(1) + "C:\\b.ico\ntwo  \xE2\x82\xAC\n");
     }
 
-    void pathWithALineBreakIsNotWritten() {
-        const QString file = dir_.filePath("refused.ims");
-        QCOMPARE(SaveImageSetFile(file.toStdString(), {{0, "/a\nb.ico", "t"}}).status,
-                 ImsSaveStatus::UnwritableEntry);
-        QVERIFY(!QFile::exists(file));
-    }
-
-    void interruptedSaveLeavesThePreviousFileWhole() {
+    void failedSavesLeaveThePreviousFileWhole() {
         QTemporaryDir folder;
         const QString file = folder.filePath("set.ims");
-        QVERIFY(SaveImageSetFile(file.toStdString(), Entries({"0|/old/a.ico|Old"})).ok());
+        QVERIFY(SaveImageSetFile(file.toStdString(), {{0, "/old/a.ico", "Old"}}).ok());
         const QByteArray before = ReadAll(file);
+
+        // A path with a line break could not be read back.
+        QCOMPARE(SaveImageSetFile(file.toStdString(), {{0, "/a\nb.ico", "t"}}).status,
+                 ImsSaveStatus::UnwritableEntry);
+        QCOMPARE(ReadAll(file), before);
 
         // Several chunks long, stopped after the first.
         const std::vector<ImsEntry> large(400, {1, std::string(100, 'p'), "Text"});

@@ -24,14 +24,11 @@ class TestPathUtil : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        QDir root(dir_.path());
-        QVERIFY(root.mkpath("Images.old"));
+        QVERIFY(QDir(dir_.path()).mkpath("Images.old"));
         for (const char* name : {"Cards.Set.ims", "a.ico", "b.ico", "Images.old/face.bmp"})
-            QVERIFY(QFile(root.filePath(name)).open(QIODevice::WriteOnly));
+            QVERIFY(QFile(dir_.filePath(name)).open(QIODevice::WriteOnly));
 #ifdef Q_OS_UNIX
-        QCOMPARE(mkfifo(QFile::encodeName(root.filePath("pipe.ims")).constData(), 0600), 0);
-        QVERIFY(QFile::link(root.filePath("gone.ico"), root.filePath("dangling.ico")));
-        QVERIFY(QFile::link(root.filePath("Images.old"), root.filePath("linked")));
+        QCOMPARE(mkfifo(QFile::encodeName(dir_.filePath("pipe.ims")).constData(), 0600), 0);
 #endif
         // Relative paths are looked up from here.
         QVERIFY(QDir::setCurrent(dir_.path()));
@@ -42,18 +39,17 @@ private slots:
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<bool>("driveSpec");
         QTest::addColumn<QString>("extension");
-        for (const char* path : {"C:", "c:\\", "a:", "Z:"})
+        for (const char* path : {"C:", "c:\\", "Z:"})
             Row(path, true, "");
         // Letters end where ASCII puts '@', '[', '`' and '{'.
-        for (const char* path :
-             {"C", "C:\\\\", "C:/", "1:", "C:\\x", "", "CC", "@:", "[:", "`:", "{:"})
+        for (const char* path : {"C", "C:\\\\", "C:/", "1:", "C:\\x", "", "@:", "[:", "`:", "{:"})
             Row(path, false, "");
+        // Only the last dot counts, even inside a folder name; the case is kept.
         Row("Cards.Set.ims", false, "ims");
         Row("name.", false, "");
         Row("/images/name", false, "");
         Row("Photo.JPG", false, "JPG");
         Row("a. \tico", false, "ico");
-        // The last dot of the whole path counts, even inside a folder name.
         Row("C:\\my.sets\\cards", false, "sets\\cards");
     }
     void pathText() {
@@ -64,71 +60,41 @@ private slots:
         QCOMPARE(QString::fromStdString(GetPathExtension(path.toStdString())), extension);
     }
 
-    // Words are separated by blanks; the white space after a word goes with it.
-    void popWord_data() {
+    // Words are separated by blanks; the white space after a word goes with it. The word popped
+    // is then looked up, ignoring case, in a list whose blanks run several wide.
+    void words_data() {
         QTest::addColumn<QByteArray>("list");
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("rest");
-        Row("", "", "");
-        Row("    ", "", "");
-        Row("exe", "exe", "");
-        Row("  exe    dll ico", "exe", "dll ico");
-        Row("exe \t\r\n dll", "exe", "dll");
-        Row("exe\tdll ico", "exe\tdll", "ico");
+        QTest::addColumn<int>("index");
+        Row("", "", "", 0);
+        Row("    ", "", "", 0);
+        Row("  Bmp    dll ico", "Bmp", "dll ico", 5);
+        Row("ic \t\r\n dll", "ic", "dll", 0);
+        Row("icons", "icons", "", 0);
+        Row("exe\tdll ico", "exe\tdll", "ico", 0);
     }
-    void popWord() {
+    void words() {
         QFETCH(QByteArray, list);
         QFETCH(QString, word);
         QFETCH(QString, rest);
+        QFETCH(int, index);
         std::string words = list.toStdString();
         QCOMPARE(QString::fromStdString(PopWord(words)), word);
         QCOMPARE(QString::fromStdString(words), rest);
+        QCOMPARE(FindWordIndex("exe   dll ico icl  bmp", word.toStdString()), index);
     }
 
-    void findWordIndex_data() {
-        QTest::addColumn<QByteArray>("word");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<int>("expected");
-        const QString filters = "exe dll ico icl bmp";
-        Row("ICO", filters, 3);
-        Row("exe", filters, 1);
-        Row("Bmp", filters, 5);
-        Row("jpg", filters, 0);
-        Row("", filters, 0);
-        Row("ic", filters, 0);
-        Row("icons", filters, 0);
-        Row("ico", "", 0);
-        Row("iCo", "  exe    dll   ico ", 3);
-    }
-    void findWordIndex() {
-        QFETCH(QByteArray, word);
-        QFETCH(QString, list);
-        QFETCH(int, expected);
-        QCOMPARE(FindWordIndex(list.toStdString(), word.toStdString()), expected);
-    }
-
-    void wildcardMatch_data() {
-        QTest::addColumn<QByteArray>("pattern");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("expected");
-        Row("?.ico", "ab.ico", false);
-        Row("?a", "a", false);
-        Row("*", "", true);
-        Row("", "a", false);
-        Row("a*b*c", "aXXbYY", false);
-        Row("*ab", "aab", true);
-        // '?' stands for one character, however many bytes it takes.
-        Row("G?nse", "Gänse", true);
-        // A hostile pattern must not take exponential time.
-        const QByteArray hostile = QByteArray(100, '*') + "a*a*a*a*a*a*a*a*b";
-        Row(hostile, QString(4000, 'a'), false);
-        Row('*' + hostile, QString(4000, 'a') + 'b', true);
-    }
+    // '?' stands for one character, however many bytes it takes, and a hostile pattern must not
+    // take exponential time.
     void wildcardMatch() {
-        QFETCH(QByteArray, pattern);
-        QFETCH(QString, name);
-        QFETCH(bool, expected);
-        QCOMPARE(WildcardMatch(pattern.toStdString(), name.toStdString()), expected);
+        const std::string hostile = std::string(100, '*') + "a*a*a*a*a*a*a*a*b";
+        QVERIFY(!WildcardMatch("?.ico", "ab.ico"));
+        QVERIFY(!WildcardMatch("a*b*c", "aXXbYY"));
+        QVERIFY(WildcardMatch("*ab", "aab"));
+        QVERIFY(WildcardMatch("G?nse", "Gänse"));
+        QVERIFY(!WildcardMatch(hostile, std::string(4000, 'a')));
+        QVERIFY(WildcardMatch('*' + hostile, std::string(4000, 'a') + 'b'));
     }
 
     // What each lookup function makes of one path; PathExists also gets it split into a folder
@@ -145,20 +111,16 @@ private slots:
         Row("@/Images.old", true, "Images", "@", true);
         Row("@/Images.old/", false, "", "", false);
         Row("@\\Images.old\\face.bmp", true, "face", "@/Images.old", false);
-        Row("@/Images.old/../a.ico", true, "a", "@", false);
         Row("Images.old/face.bmp", true, "face", "@/Images.old", false);
         // Of several matches the smallest name is taken, so results do not depend on the order
         // of the folder.
         Row("@/?.ico", true, "a", "@", false);
-        Row("@/Images.*", true, "Images", "@", true);
         Row("", false, "", "", false);
         // A NUL would cut the path short where the system sees it.
         Row(QByteArray("@/a.ico\0x", 9), false, "", "", false);
 #ifdef Q_OS_UNIX
         // Asked about, never opened: a FIFO without a writer would block.
         Row("@/pipe.ims", true, "pipe", "@", false);
-        Row("@/dangling.ico", false, "", "", false);
-        Row("@/linked", true, "linked", "@", true);
         const QString top = '/' + dir_.path().section('/', 1, 1);
         Row(top.toUtf8(), true, top.mid(1), "/", true);
 #endif
