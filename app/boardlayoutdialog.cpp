@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/spincontrol.h"
 #include "board/boardview.h"
+#include "platform/waitcursor.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -30,15 +31,6 @@ constexpr std::array<ColumnButton, 10> kColumnButtons = {{{128, 7, 26},
                                                           {165, 35, 23},
                                                           {165, 49, 23},
                                                           {165, 63, 23}}};
-
-// Shows the wait cursor for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

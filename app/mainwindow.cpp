@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "board/boardview.h"
 #include "board/geometry.h"
+#include "platform/waitcursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -281,7 +282,7 @@ void MainWindow::UpdateCommandStates() {
 }
 
 void MainWindow::maximizeButtonSize() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const WaitCursor wait;
     WindowMetrics m;
     m.edgeX = m.edgeY = kEdge;
     m.windowWidth = frameGeometry().width();
@@ -292,7 +293,6 @@ void MainWindow::maximizeButtonSize() {
     m.menu = (bars + 2) / 3;
     board_->MaximizeButtonSizeFor(m);
     update();
-    QApplication::restoreOverrideCursor();
 }
 
 void MainWindow::PlaceOnScreen() {

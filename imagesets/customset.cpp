@@ -10,6 +10,7 @@
 #include "imagesets/setimage.h"
 #include "platform/icondecode.h"
 #include "platform/iconfile.h"
+#include "platform/waitcursor.h"
 
 #include <QDialog>
 #include <QDir>
@@ -39,14 +40,6 @@ FileDialogHook& DialogHook() {
     static FileDialogHook hook;
     return hook;
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString Extension(const std::string& path) {
     return QString::fromStdString(pathutil::GetPathExtension(path));
