@@ -64,22 +64,19 @@ BoardLayoutDialog::BoardLayoutDialog(BoardView& board, QWidget* parent)
 
     addLabel(tr("Image Size"), 9, 85, 102, 8);
     sizeEdit_ = addNumberField(1011, 127, 82, 40, 14);
-    sizeSpin_ = addSpin(1012, sizeEdit_, 169, 82, 10, 14);
-    sizeSpin_->setRange(kMinSize, kMaxSize);
-    sizeSpin_->setPosition(size_);
-    sizeSpin_->setChangeRequest([this](int p, int d) {
-        return OnGeometryRequest(p + d, kMinSize, kMaxSize, size_, board_.settings().buttonSize);
-    });
+    sizeSpin_ = addSpin(1012, sizeEdit_, 169, 82, 10, 14,
+                        {kMinSize, kMaxSize, size_, [this](int p, int d) {
+                             return OnGeometryRequest(p + d, kMinSize, kMaxSize, size_,
+                                                      board_.settings().buttonSize);
+                         }});
 
     addLabel(tr("Spacing Between Images"), 9, 106, 102, 8);
     spacingEdit_ = addNumberField(1013, 127, 103, 40, 14);
-    spacingSpin_ = addSpin(1014, spacingEdit_, 169, 103, 10, 14);
-    spacingSpin_->setRange(kMinSpacing, kMaxSpacing);
-    spacingSpin_->setPosition(spacing_);
-    spacingSpin_->setChangeRequest([this](int p, int d) {
-        return OnGeometryRequest(p + d, kMinSpacing, kMaxSpacing, spacing_,
-                                 board_.settings().buttonSpacing);
-    });
+    spacingSpin_ = addSpin(1014, spacingEdit_, 169, 103, 10, 14,
+                           {kMinSpacing, kMaxSpacing, spacing_, [this](int p, int d) {
+                                return OnGeometryRequest(p + d, kMinSpacing, kMaxSpacing, spacing_,
+                                                         board_.settings().buttonSpacing);
+                            }});
 
     QPushButton* ok = addButton(1, tr("OK"), 11, 125, 50, 14);
     ok->setDefault(true);

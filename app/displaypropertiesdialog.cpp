@@ -34,19 +34,17 @@ DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, Q
 
     addLabel(tr("Unmatched Image Display Time (ms)"), 9, 66, 129, 8);
     timeEdit_ = addNumberField(1015, 141, 63, 40, 14);
-    timeSpin_ = addSpin(1020, timeEdit_, 183, 63, 10, 14);
-    timeSpin_->setRange(kMinTimeSteps, kMaxTimeSteps);
     // A stored time off the spin's scale (between two steps, or below 250 ms) is shown as it
     // is until the first step moves it onto the scale.
-    timeSpin_->setPosition(time_ / kTimeStepMs);
-    timeSpin_->setChangeRequest([this](int p, int d) { return OnTimeRequest(p, d); });
+    timeSpin_ = addSpin(1020, timeEdit_, 183, 63, 10, 14,
+                        {kMinTimeSteps, kMaxTimeSteps, time_ / kTimeStepMs,
+                         [this](int p, int d) { return OnTimeRequest(p, d); }});
 
     addLabel(tr("# Flashes of Matched Images"), 9, 87, 102, 8);
     flashesEdit_ = addNumberField(1016, 141, 84, 40, 14);
-    flashesSpin_ = addSpin(1021, flashesEdit_, 183, 84, 10, 14);
-    flashesSpin_->setRange(kMinFlashes, kMaxFlashes);
-    flashesSpin_->setPosition(flashes_);
-    flashesSpin_->setChangeRequest([this](int p, int d) { return OnFlashesRequest(p, d); });
+    flashesSpin_ = addSpin(1021, flashesEdit_, 183, 84, 10, 14,
+                           {kMinFlashes, kMaxFlashes, flashes_,
+                            [this](int p, int d) { return OnFlashesRequest(p, d); }});
 
     QPushButton* ok = addButton(1, tr("OK"), 9, 110, 50, 14);
     ok->setDefault(true);

@@ -1,5 +1,7 @@
 #include "app/optionsdialog.h"
 
+#include <utility>
+
 #include "app/spincontrol.h"
 
 #include <QIcon>
@@ -51,11 +53,15 @@ QLineEdit* OptionsDialog::addNumberField(int id, int x, int y, int width, int he
     return edit;
 }
 
-SpinControl* OptionsDialog::addSpin(int id, QLineEdit* buddy, int x, int y, int width, int height) {
+SpinControl* OptionsDialog::addSpin(int id, QLineEdit* buddy, int x, int y, int width, int height,
+                                    SpinSetup setup) {
     auto* spin = new SpinControl(this);
     spin->setObjectName(QString::number(id));
     spin->setBuddy(buddy);
     units_.place(spin, x, y, width, height);
+    spin->setRange(setup.lowest, setup.highest);
+    spin->setPosition(setup.position);
+    spin->setChangeRequest(std::move(setup.request));
     return spin;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,7 +29,16 @@ protected:
     QLineEdit* addEdit(int id, int x, int y, int width, int height);
     // A read-only number field and the spin beside it, the only way to change the number.
     QLineEdit* addNumberField(int id, int x, int y, int width, int height);
-    SpinControl* addSpin(int id, QLineEdit* buddy, int x, int y, int width, int height);
+    // The spin beside `buddy`, with its range, starting position and the handler that allows
+    // or refuses each step.
+    struct SpinSetup {
+        int lowest;
+        int highest;
+        int position;
+        std::function<bool(int position, int delta)> request;
+    };
+    SpinControl* addSpin(int id, QLineEdit* buddy, int x, int y, int width, int height,
+                         SpinSetup setup);
 
 private:
     DialogUnits units_;
