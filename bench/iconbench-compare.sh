@@ -9,7 +9,7 @@
 #          32 bits with alpha from 16 to 48), half of them with a 256 x 256 PNG image;
 #   dib    the same without PNG images, where decoding is ours rather than libpng's.
 # Runs both sides RUNS times (default 7) and compares the medians. Needs the tools of
-# tests/iconfile/fixtures/generate.sh.
+# tests/core/iconfile/fixtures/generate.sh.
 set -euo pipefail
 build=$(cd "${1:?usage: iconbench-compare.sh BUILD_DIR [WORK_DIR]}" && pwd)
 work=${2:-$build/iconbench-files}

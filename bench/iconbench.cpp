@@ -5,8 +5,8 @@
 //   groups decoded and the milliseconds spent.
 // iconbench --qt FILE.ico...
 //   The yardstick: decodes every image of each .ico file with Qt's ICO reader alone.
-#include "platform/icondecode.h"
-#include "platform/iconfile.h"
+#include "core/iconfile/iconfile.h"
+#include "qt/platform/icondecode.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the icon container reader as a file would, then to the image
 // decoding that every group handed out goes on to, and checks the promises the reader makes
 // about what it hands out.
-#include "platform/iconfile.h"
+#include "core/iconfile/iconfile.h"
 
 #include <algorithm>
 #include <cstddef>

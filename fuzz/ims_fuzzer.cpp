@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the image set reader, and what it reads back through the writer:
 // nothing may crash, and a set that was written must read back as it was.
-#include "imagesets/imsformat.h"
+#include "core/imagesets/imsformat.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // icon. Each cell is labelled with its set, its position and its resource number; a picture
 // that is missing or does not parse shows as a red cross, so gaps stand out.
 // Usage: contactsheet OUT32.png OUT128.png
-#include "imagesets/standardsets.h"
+#include "core/imagesets/standardsets.h"
 
 #include <QColor>
 #include <QFile>

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "qt/app/optionsdialog.h"
+
+#include <array>
+
+class QLineEdit;
+class QRadioButton;
+
+namespace gemino {
+
+class BoardView;
+class SpinControl;
+
+// Number of columns, button size and spacing. The two spins resize the live board while the
+// dialog is open; a column choice waits for "OK" and then deals a new game.
+class BoardLayoutDialog : public OptionsDialog {
+    Q_OBJECT
+public:
+    explicit BoardLayoutDialog(BoardView& board, QWidget* parent = nullptr);
+
+    int chosenColumns() const { return chosenColumns_; }
+    bool columnsChanged() const { return columnsChanged_; }
+    // Also set by a column click, so that closing writes the size and spacing again.
+    bool sizeChanged() const { return sizeChanged_; }
+    int size() const { return size_; }
+    int spacing() const { return spacing_; }
+
+    // The control id of the radio button for `columns` (1 to 10): "1" is 1008, "2" to "8" are
+    // 1001 to 1007, "9" and "10" are 1009 and 1010.
+    static int ColumnButtonId(int columns);
+
+    static constexpr int kMinSize = 32;
+    static constexpr int kMaxSize = 200;
+    static constexpr int kMinSpacing = 1;
+    static constexpr int kMaxSpacing = 50;
+
+private:
+    void OnColumnClicked(int columns);
+    // A spin step to `proposed`: refused outside lowest..highest, else shown and applied live.
+    bool OnGeometryRequest(int proposed, int lowest, int highest, int& value, int& setting);
+    void OnUseDefaults();
+    void TransferToControls();
+    void RelayoutBoard();
+
+    BoardView& board_;
+    int chosenColumns_ = 0;
+    bool columnsChanged_ = false;
+    bool sizeChanged_ = false;
+    int size_ = 0;
+    int spacing_ = 0;
+    std::array<QRadioButton*, 10> columnButtons_{};
+    QLineEdit* sizeEdit_ = nullptr;
+    QLineEdit* spacingEdit_ = nullptr;
+    SpinControl* sizeSpin_ = nullptr;
+    SpinControl* spacingSpin_ = nullptr;
+};
+
+// Carries out the Board Layout command once its dialog has closed with `result`.
+void ApplyBoardLayout(BoardView& board, const BoardLayoutDialog& dialog, int result);
+
+} // namespace gemino

@@ -1,0 +1,30 @@
+#include "qt/app/mainwindow.h"
+
+#include "core/settings/settings.h"
+#include "qt/board/boardview.h"
+#include "qt/imagesets/customset.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+namespace gemino {
+
+void MainWindow::OnUseCustomImageSet() {
+    QFileDialog dialog(this, tr("Open an Image Set"),
+                       QString::fromStdString(settings_.startupDirectory));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({tr("Image Sets (*.ims)"), tr("Icon Library Files (*.icl)")});
+    dialog.setDefaultSuffix(QStringLiteral("ims"));
+    const QString path = RunFileDialog(dialog);
+    if (!path.isEmpty()) {
+        LoadCustomSet(*board_, path, /*atStartup=*/false);
+    }
+    // Triggering the action toggled its mark; the mark follows the set in play instead.
+    UpdateCommandStates();
+}
+
+// The image set editor comes with its own dialog.
+void MainWindow::OnCreateCustomImageSet() {}
+
+} // namespace gemino

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "qt/app/optionsdialog.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace gemino {
+
+class BoardView;
+class SpinControl;
+struct GameSettings;
+
+// How matched and unmatched pairs are shown. Works on its own copy of the values; nothing
+// reaches the board or the store before "OK".
+class DisplayPropertiesDialog : public OptionsDialog {
+    Q_OBJECT
+public:
+    explicit DisplayPropertiesDialog(const GameSettings& settings, QWidget* parent = nullptr);
+
+    bool highlight() const { return highlight_ != 0; }
+    bool matcherName() const { return matcherName_ != 0; }
+    bool imageText() const { return imageText_ != 0; }
+    int unmatchedTime() const { return time_; }
+    int flashes() const { return flashes_; }
+
+    // The time spin counts tens of milliseconds.
+    static constexpr int kTimeStepMs = 10;
+    static constexpr int kMinTimeSteps = 25;
+    static constexpr int kMaxTimeSteps = 500;
+    static constexpr int kMinFlashes = 1;
+    static constexpr int kMaxFlashes = 7;
+
+public slots:
+    void accept() override;
+
+private:
+    bool OnTimeRequest(int position, int delta);
+    bool OnFlashesRequest(int position, int delta);
+    void OnUseDefaults();
+    void TransferToControls();
+    void TransferFromControls();
+
+    int highlight_ = 0;
+    int matcherName_ = 0;
+    int imageText_ = 0;
+    int time_ = 0;
+    int flashes_ = 0;
+    QCheckBox* highlightBox_ = nullptr;
+    QCheckBox* matcherNameBox_ = nullptr;
+    QCheckBox* imageTextBox_ = nullptr;
+    QLineEdit* timeEdit_ = nullptr;
+    QLineEdit* flashesEdit_ = nullptr;
+    SpinControl* timeSpin_ = nullptr;
+    SpinControl* flashesSpin_ = nullptr;
+};
+
+// Carries out the Display Properties command once its dialog has closed with `result`.
+void ApplyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dialog, int result);
+
+} // namespace gemino

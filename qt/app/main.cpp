@@ -1,0 +1,23 @@
+#include "core/settings/settings.h"
+#include "qt/app/mainwindow.h"
+#include "qt/app/qsettingsstore.h"
+#include "qt/platform/soundoutput.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Oakvale"));
+    QApplication::setApplicationName(QStringLiteral("Gemino"));
+
+    gemino::QSettingsStore store;
+    gemino::GameSettings settings;
+    // The working folder at start-up is where the sound cues are read from.
+    gemino::LoadSettings(settings, store, QDir::currentPath().toStdString());
+
+    gemino::SpeakerOutput sound;
+    gemino::MainWindow window(settings, store, sound);
+    window.StartUp();
+    return QApplication::exec();
+}

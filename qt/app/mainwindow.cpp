@@ -1,0 +1,327 @@
+#include "qt/app/mainwindow.h"
+
+#include "core/board/geometry.h"
+#include "core/settings/settings.h"
+#include "qt/app/aboutdialog.h"
+#include "qt/app/commands.h"
+#include "qt/board/boardview.h"
+#include "qt/platform/waitcursor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSvgRenderer>
+#include <QToolBar>
+
+#include <cmath>
+
+namespace gemino {
+
+namespace {
+
+// The idle text of the message pane: two blanks, so it looks empty.
+const QString kIdleStatus = QStringLiteral("  ");
+// The width of a window's 3-D edge, as the frame's margins and the button sizing count it.
+constexpr int kEdge = 2;
+
+// A toolbar picture drawn at its 16 x 15 design size and at twice that for dense screens.
+QIcon ToolbarIcon(int id) {
+    const QString file = QStringLiteral(":/toolbar/%1.svg").arg(id);
+    QIcon icon;
+    if (!QFile::exists(file)) {
+        return icon; // commands off the toolbar have no picture
+    }
+    QSvgRenderer renderer(file);
+    for (int scale : {1, 2}) {
+        QPixmap pixmap(16 * scale, 15 * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+const char* MainWindow::Caption() {
+    return " Gemino -- Game of Memory & Concentration";
+}
+
+MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
+                       QWidget* parent)
+    : QMainWindow(parent), settings_(settings) {
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
+    board_ = new BoardView(settings, store, sound, this);
+    setCentralWidget(board_);
+
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+
+    connect(board_, &BoardView::stateChanged, this, &MainWindow::UpdateCommandStates);
+    board_->Initialize();
+    setWindowTitle(QString::fromLatin1(Caption()));
+    board_->setFocus();
+    UpdateCommandStates();
+}
+
+QAction* MainWindow::addCommand(int id, const QString& text, const QString& shortcut,
+                                const QString& statusTip, const QString& toolTip, bool checkable) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::number(id));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(QKeySequence(shortcut));
+    }
+    action->setStatusTip(statusTip);
+    action->setToolTip(toolTip);
+    action->setCheckable(checkable);
+    action->setIcon(ToolbarIcon(id));
+    action->setIconVisibleInMenu(false);
+    actions_[id] = action;
+    return action;
+}
+
+QAction* MainWindow::action(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::createActions() {
+    using namespace command;
+    connect(addCommand(NewGame, tr("Start &New Game"), "Ctrl+N", tr("Start a New Game"),
+                       tr("Start New Game"), false),
+            &QAction::triggered, board_, &BoardView::NewGameCommand);
+    connect(addCommand(PlayerNames, tr("Set &Player Names..."), "Ctrl+P",
+                       tr("Specify the Names of Players 1 and 2"), tr("Set Player Names"), false),
+            &QAction::triggered, this, &MainWindow::OnPlayerNames);
+    connect(addCommand(OnePlayer, tr("&1-Player Game"), {}, tr("The Game is Played by One Person"),
+                       tr("One Player Game"), true),
+            &QAction::triggered, this, [this] { board_->SetNumberPlayers(1); });
+    connect(addCommand(TwoPlayers, tr("&2-Player Game"), {}, tr("The Game is Played by Two People"),
+                       tr("Two Player Game"), true),
+            &QAction::triggered, this, [this] { board_->SetNumberPlayers(2); });
+    connect(addCommand(TimedGame, tr("&Timed Game"), "Ctrl+T",
+                       tr("Display the Elapsed Time Since the Game Began"), tr("Timed Game"), true),
+            &QAction::triggered, board_, &BoardView::ToggleTimedGameCommand);
+    connect(addCommand(Exit, tr("E&xit"), {}, tr("Quit the application; prompts to save documents"),
+                       tr("Exit"), false),
+            &QAction::triggered, this, &QWidget::close);
+
+    const struct {
+        int id;
+        const char* text;
+        const char* shortcut;
+        const char* kind;
+        const char* toolTip;
+        const char* name;
+    } sets[] = {
+        {ComputerSet, "&Computer", "Shift+C", "computer", "Use Computer Images", "computer"},
+        {FlagSet, "&Flags", "Shift+F", "flag", "Use Flag Images", "flags"},
+        {TrafficSet, "&Traffic", "Shift+T", "traffic", "Use Traffic Images", "traffic"},
+        {MiscSet, "&Miscellaneous", "Shift+M", "miscellaneous", "Use Miscellaneous Images", "misc"},
+    };
+    for (const auto& set : sets) {
+        QAction* a = addCommand(set.id, tr(set.text), set.shortcut,
+                                tr("Play the game using a set of %1 images").arg(set.kind),
+                                tr(set.toolTip), true);
+        const std::string name = set.name;
+        connect(a, &QAction::triggered, this, [this, name] { board_->UseStandardSet(name); });
+    }
+
+    connect(addCommand(CreateCustomImageSet, tr("&Create Custom Image Set..."), "Ctrl+C",
+                       tr("Create a Custom Image Set for Use in a Gemino Game"),
+                       tr("Create Custom Image Set"), false),
+            &QAction::triggered, this, &MainWindow::OnCreateCustomImageSet);
+    connect(addCommand(UseCustomImageSet, tr("Use Custom &Image Set..."), "Ctrl+I",
+                       tr("Use Images from a Custom Image Set"), tr("Use Custom Image Set"), true),
+            &QAction::triggered, this, &MainWindow::OnUseCustomImageSet);
+    connect(addCommand(ShowAllImages, tr("Display &All Images for 5 Seconds"), "Ctrl+A",
+                       tr("Display All Images at the Start of the Game"),
+                       tr("Display All Images for 5 Seconds"), false),
+            &QAction::triggered, board_, &BoardView::ShowAllImagesCommand);
+    connect(addCommand(BoardLayout, tr("&Board Layout..."), "Ctrl+B",
+                       tr("Change the Number of Columns of Images, Image Size and Spacing."),
+                       tr("Board Layout"), false),
+            &QAction::triggered, this, &MainWindow::OnBoardLayout);
+    connect(addCommand(MaximizeButtons, tr("&Maximize Button Size"), "Ctrl+M",
+                       tr("This will cause the buttons to become as big as possible"),
+                       tr("Max Button Size"), false),
+            &QAction::triggered, this, &MainWindow::maximizeButtonSize);
+    connect(addCommand(DisplayProperties, tr("&Display Properties..."), "Ctrl+D",
+                       tr("Set Various Display Properties"), tr("Display Properties"), false),
+            &QAction::triggered, this, &MainWindow::OnDisplayProperties);
+    connect(addCommand(PlaySounds, tr("Play &Sounds"), "Ctrl+S",
+                       tr("Enable / Disable the Sounds in the Gemino Game"), tr("Play Sounds"),
+                       true),
+            &QAction::triggered, board_, &BoardView::TogglePlaySounds);
+    connect(addCommand(About, tr("&About Gemino..."), {},
+                       tr("Display program information, version number and copyright"), tr("About"),
+                       false),
+            &QAction::triggered, this, &MainWindow::ShowAbout);
+
+    for (auto& [id, a] : actions_) {
+        // Shortcuts work wherever the focus is in the window, as accelerators do.
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+}
+
+void MainWindow::createMenus() {
+    using namespace command;
+    QMenu* game = menuBar()->addMenu(tr("&Game"));
+    game->addAction(action(NewGame));
+    game->addAction(action(PlayerNames));
+    game->addSeparator();
+    game->addAction(action(OnePlayer));
+    game->addAction(action(TwoPlayers));
+    game->addSeparator();
+    game->addAction(action(TimedGame));
+    game->addSeparator();
+    game->addAction(action(Exit));
+
+    QMenu* images = menuBar()->addMenu(tr("&Images"));
+    QMenu* standard = images->addMenu(tr("Use &Standard Image Set"));
+    standard->addAction(action(ComputerSet));
+    standard->addAction(action(FlagSet));
+    standard->addAction(action(TrafficSet));
+    standard->addAction(action(MiscSet));
+    images->addSeparator();
+    images->addAction(action(CreateCustomImageSet));
+    images->addAction(action(UseCustomImageSet));
+    images->addSeparator();
+    images->addAction(action(ShowAllImages));
+
+    QMenu* options = menuBar()->addMenu(tr("&Options"));
+    options->addAction(action(BoardLayout));
+    options->addAction(action(MaximizeButtons));
+    options->addSeparator();
+    options->addAction(action(DisplayProperties));
+    options->addAction(action(PlaySounds));
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(action(About));
+
+    for (QMenu* menu : {game, images, standard, options, help}) {
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommandStates);
+    }
+}
+
+void MainWindow::createToolBar() {
+    using namespace command;
+    toolBar_ = addToolBar(tr("Toolbar"));
+    toolBar_->setObjectName("59392");
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setIconSize(QSize(16, 15));
+    toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    const int groups[][4] = {{NewGame, TimedGame, 0, 0},
+                             {PlayerNames, OnePlayer, TwoPlayers, 0},
+                             {ComputerSet, FlagSet, TrafficSet, MiscSet},
+                             {CreateCustomImageSet, UseCustomImageSet, ShowAllImages, 0},
+                             {BoardLayout, MaximizeButtons, DisplayProperties, PlaySounds}};
+    bool first = true;
+    for (const auto& group : groups) {
+        if (!first) {
+            toolBar_->addSeparator();
+        }
+        first = false;
+        for (int id : group) {
+            if (id != 0) {
+                toolBar_->addAction(action(id));
+            }
+        }
+    }
+}
+
+void MainWindow::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("59393");
+    bar->setSizeGripEnabled(true);
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
+        if (message.isEmpty()) {
+            bar->showMessage(kIdleStatus);
+        }
+    });
+    bar->showMessage(kIdleStatus);
+}
+
+void MainWindow::UpdateCommandStates() {
+    using namespace command;
+    const GameState& s = board_->game().state();
+    const bool previewing = s.showingAll != 0;
+    const bool over = s.gameOver != 0;
+    const bool dealt = s.awaitingFirstPick != 0;
+
+    action(TimedGame)->setChecked(s.timedGame != 0);
+    action(TimedGame)->setEnabled(dealt);
+    action(ShowAllImages)->setEnabled(dealt);
+    action(OnePlayer)->setChecked(settings_.numberPlayers == 1);
+    action(TwoPlayers)->setChecked(settings_.numberPlayers == 2);
+    // The check marks compare names exactly, although loading ignores case.
+    action(ComputerSet)->setChecked(settings_.standardSetName == "computer");
+    action(FlagSet)->setChecked(settings_.standardSetName == "flags");
+    action(TrafficSet)->setChecked(settings_.standardSetName == "traffic");
+    action(MiscSet)->setChecked(settings_.standardSetName == "misc");
+    // The image set editor is not in this build yet.
+    action(CreateCustomImageSet)->setEnabled(false);
+    action(UseCustomImageSet)->setEnabled(!previewing);
+    action(UseCustomImageSet)->setChecked(!settings_.customSetPath.empty());
+    action(BoardLayout)->setEnabled(!previewing && !over);
+    action(MaximizeButtons)->setEnabled(!previewing && !over);
+    action(PlaySounds)->setChecked(settings_.playSounds);
+}
+
+void MainWindow::maximizeButtonSize() {
+    const WaitCursor wait;
+    WindowMetrics m;
+    m.edgeX = m.edgeY = kEdge;
+    m.windowWidth = frameGeometry().width();
+    m.windowHeight = frameGeometry().height();
+    m.caption = geometry().top() - frameGeometry().top();
+    // Menu bar, toolbar and status bar: the three bar heights the arithmetic sets aside.
+    const int bars = menuBar()->height() + toolBar_->height() + statusBar()->height();
+    m.menu = (bars + 2) / 3;
+    board_->MaximizeButtonSizeFor(m);
+    update();
+}
+
+void MainWindow::PlaceOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    const int width = available.width() - 2 - 3 * kEdge;
+    const int height = available.height() - 2 - 3 * kEdge;
+    // The frame's decorations are known only once it is shown; before that they count as none.
+    const QMargins frame(geometry().left() - frameGeometry().left(),
+                         geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    resize(width - frame.left() - frame.right(), height - frame.top() - frame.bottom());
+    move(available.topLeft());
+}
+
+void MainWindow::StartUp() {
+    PlaceOnScreen();
+    show();
+    // Once shown, the frame's decorations are known and the size can be made exact.
+    PlaceOnScreen();
+    setWindowTitle(QString::fromLatin1(Caption()));
+    board_->ClearKeyboardHighlight();
+    ShowAbout();
+}
+
+void MainWindow::ShowAbout() {
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+} // namespace gemino

@@ -1,0 +1,68 @@
+#include "qt/app/optionsdialog.h"
+
+#include <utility>
+
+#include "qt/app/spincontrol.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace gemino {
+
+OptionsDialog::OptionsDialog(int templateId, const QString& caption, int width, int height,
+                             QWidget* parent)
+    : QDialog(parent), units_(DialogUnits::DialogFont()) {
+    setObjectName(QString::number(templateId));
+    setWindowTitle(caption);
+    setFont(DialogUnits::DialogFont());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
+    setModal(true);
+    setFixedSize(units_.toPixelsX(width), units_.toPixelsY(height));
+}
+
+QLabel* OptionsDialog::addLabel(const QString& text, int x, int y, int width, int height) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QStringLiteral("-1"));
+    label->setTextFormat(Qt::PlainText);
+    units_.place(label, x, y, width, height);
+    return label;
+}
+
+QPushButton* OptionsDialog::addButton(int id, const QString& text, int x, int y, int width,
+                                      int height) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QString::number(id));
+    units_.place(button, x, y, width, height);
+    return button;
+}
+
+QLineEdit* OptionsDialog::addEdit(int id, int x, int y, int width, int height) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::number(id));
+    units_.place(edit, x, y, width, height);
+    return edit;
+}
+
+QLineEdit* OptionsDialog::addNumberField(int id, int x, int y, int width, int height) {
+    QLineEdit* edit = addEdit(id, x, y, width, height);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+SpinControl* OptionsDialog::addSpin(int id, QLineEdit* buddy, int x, int y, int width, int height,
+                                    SpinSetup setup) {
+    auto* spin = new SpinControl(this);
+    spin->setObjectName(QString::number(id));
+    spin->setBuddy(buddy);
+    units_.place(spin, x, y, width, height);
+    spin->setRange(setup.lowest, setup.highest);
+    spin->setPosition(setup.position);
+    spin->setChangeRequest(std::move(setup.request));
+    return spin;
+}
+
+} // namespace gemino

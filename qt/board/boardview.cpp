@@ -1,0 +1,508 @@
+#include "qt/board/boardview.h"
+
+#include "core/engine/random.h"
+#include "core/engine/scoreboard.h"
+#include "core/imagesets/standardsets.h"
+#include "core/settings/settings.h"
+#include "qt/imagesets/customset.h"
+#include "qt/imagesets/setimage.h"
+#include "qt/platform/soundoutput.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace gemino {
+
+namespace {
+
+constexpr int kTileSize = 32;
+constexpr int kMatcherNameLength = 8;
+constexpr int kMinButtonSize = 32;
+constexpr int kMaxButtonSize = 200;
+
+QRect ToQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+QFont MakeFont(QStringList families, int pixels) {
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixels);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+} // namespace
+
+// A covered cell. While its column or row is highlighted it shows its label in red.
+class CellButton : public QPushButton {
+public:
+    CellButton(int cell, QWidget* parent) : QPushButton(parent) {
+        setObjectName(QString::number(1000 + cell));
+        setAutoDefault(false);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+    void setLabel(const QString& label) {
+        label_ = label;
+        if (!highlighted_) {
+            setText(label_);
+        }
+    }
+    QString label() const { return label_; }
+
+    void setHighlighted(bool highlighted) {
+        highlighted_ = highlighted;
+        setText(highlighted ? QString() : label_);
+    }
+    bool highlighted() const { return highlighted_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        if (highlighted_) {
+            QPainter painter(this);
+            painter.setPen(QColor(255, 0, 0));
+            painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, label_);
+        }
+    }
+
+private:
+    QString label_;
+    bool highlighted_ = false;
+};
+
+BoardView::BoardView(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
+                     QWidget* parent)
+    : QWidget(parent), settings_(settings), store_(store), sound_(sound),
+      game_(settings, *this, images_, ProcessRandom()),
+      imageTextFont_(MakeFont({"Arial", "Liberation Sans"}, 10)),
+      scoreFont_(MakeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 18)),
+      bannerFont_(MakeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 32)),
+      finishedBoardIcon_(std::make_unique<CSetImage>()) {
+    setObjectName("board");
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    // Keys reach the board through the same filter whether it or a cell button has the focus.
+    installEventFilter(this);
+    finishedBoardIcon_->LoadResourceIcon(kFinishedBoardIconId);
+
+    for (int i = 0; i < kMaxCells; ++i) {
+        auto* button = new CellButton(i, this);
+        button->hide();
+        button->installEventFilter(this);
+        connect(button, &QPushButton::clicked, this,
+                [this, i] { RunEngine([this, i] { game_.OnBoardButton(i); }); });
+        buttons_[i] = button;
+    }
+}
+
+BoardView::~BoardView() = default;
+
+BoardGeometry BoardView::geometry() const {
+    return BoardGeometry{settings_.columns, settings_.buttonSize, settings_.buttonSpacing};
+}
+
+QPushButton* BoardView::cellButton(int cell) const {
+    return cell >= 0 && cell < kMaxCells ? buttons_[cell] : nullptr;
+}
+
+void BoardView::Initialize() {
+    LayoutButtons();
+    LoadStartupSet();
+    game_.NewGame();
+    InvalidateAll();
+    emit stateChanged();
+}
+
+void BoardView::LoadStartupSet() {
+    std::string& standard = settings_.standardSetName;
+    std::string& custom = settings_.customSetPath;
+    if (standard.empty() && custom.empty()) {
+        standard = defaults::StandardSetName;
+    }
+    if (standard.empty() &&
+        LoadCustomSet(*this, QString::fromStdString(custom), /*atStartup=*/true)) {
+        return;
+    }
+    // A stored custom set that cannot be played, a stored name that is none of the four, or
+    // both names stored at once (possible only by editing the settings by hand) play the
+    // miscellaneous set for this run; the stored values are left as they are.
+    if (standard.empty() || !StandardSetIcons(standard)) {
+        standard = defaults::StandardSetName;
+    }
+    custom.clear();
+    images_.LoadStandardSet(standard);
+}
+
+template <typename Operation> void BoardView::RunEngine(Operation&& operation) {
+    ++busy_;
+    operation();
+    --busy_;
+    if (busy_ == 0 && tickPending_) {
+        // Ticks that fell due while the engine waited are merged into one, handled late.
+        tickPending_ = false;
+        game_.OnTimer(kClockTimerId);
+    }
+    emit stateChanged();
+}
+
+void BoardView::NewGameCommand() {
+    RunEngine([this] { game_.NewGame(); });
+}
+
+void BoardView::ToggleTimedGameCommand() {
+    RunEngine([this] { game_.ToggleTimedGame(); });
+}
+
+void BoardView::ShowAllImagesCommand() {
+    RunEngine([this] { game_.ShowAllImages(); });
+}
+
+void BoardView::UseStandardSet(const std::string& name) {
+    settings_.standardSetName = name;
+    settings_.customSetPath.clear();
+    images_.LoadStandardSet(name);
+    store_.WriteString(key::StandardImageSet, name);
+    store_.WriteString(key::CustomImageSet, "");
+    RunEngine([this] { game_.NewGame(); });
+}
+
+void BoardView::SetNumberPlayers(int players) {
+    settings_.numberPlayers = players;
+    store_.WriteInt(key::NumberPlayers, players);
+    RunEngine([this] { game_.OnNumberPlayersChanged(); });
+}
+
+void BoardView::TogglePlaySounds() {
+    settings_.playSounds = !settings_.playSounds;
+    store_.WriteBool(key::PlaySounds, settings_.playSounds);
+    emit stateChanged();
+}
+
+void BoardView::MaximizeButtonSizeFor(const WindowMetrics& metrics) {
+    // Kept within the stored range, so the size chosen here is still the size at the next start.
+    const int size = MaximizeButtonSize(metrics, settings_.columns, settings_.buttonSpacing);
+    settings_.buttonSize = std::clamp(size, kMinButtonSize, kMaxButtonSize);
+    ReloadBitmaps();
+    LayoutButtons();
+    store_.WriteInt(key::ButtonSize, settings_.buttonSize);
+    store_.WriteInt(key::ButtonSpacing, settings_.buttonSpacing);
+    InvalidateAll();
+    emit stateChanged();
+}
+
+void BoardView::ReloadBitmaps() {
+    for (int i = 0; i < images_.ImageCount(); ++i) {
+        CSetImage* image = images_.image(i);
+        if (image && image->isBitmap) {
+            const QString text = image->text;
+            image->LoadBitmapFile(image->path, settings_.buttonSize);
+            image->text = text;
+        }
+    }
+}
+
+void BoardView::LayoutButtons() {
+    const BoardGeometry g = geometry();
+    for (auto* button : buttons_) {
+        button->hide();
+    }
+    const int n = kRows * g.columns;
+    for (int i = 0; i < n; ++i) {
+        CellButton* button = buttons_[i];
+        button->setLabel(QString::fromStdString(CellLabel(g, i)));
+        button->setGeometry(ButtonX(g, i), ButtonY(g, i), g.buttonSize, g.buttonSize);
+        // A cell uncovered in the turn under way stays uncovered through a re-layout.
+        const GameState& state = game_.state();
+        if (!state.cellMatched[i] && i != state.firstPick && i != state.secondPick) {
+            button->show();
+        }
+    }
+}
+
+void BoardView::ClearKeyboardHighlight() {
+    auto& s = game_.mutableState();
+    s.selectedColumn = s.selectedRow = -1;
+    RelabelCells(-1, -1);
+}
+
+// --- Presentation ---
+
+void BoardView::SetCellButtonVisible(int cell, bool visible) {
+    buttons_[cell]->setVisible(visible);
+}
+
+void BoardView::InvalidateAll() {
+    pending_ += rect();
+    update();
+}
+
+void BoardView::InvalidateCell(int cell) {
+    for (const Rect& r : CellRepaintRects(geometry(), cell)) {
+        pending_ += ToQRect(r);
+        update(ToQRect(r));
+    }
+}
+
+void BoardView::InvalidateScoreBand() {
+    const QRect band(0, ScoreTop(geometry()), width(), height());
+    pending_ += band;
+    update(band);
+}
+
+void BoardView::UpdateNow() {
+    if (!pending_.isEmpty()) {
+        repaint(pending_);
+        pending_ = QRegion();
+    }
+    // Buttons shown or hidden since the last paint repaint themselves and what they uncover.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+}
+
+void BoardView::Pause(int ms) {
+    const int scaled = static_cast<int>(std::lround(ms * timeScale_));
+    if (scaled <= 0) {
+        return;
+    }
+    // Paints and window-manager requests go on; clicks, keys and commands stay queued.
+    QEventLoop loop;
+    QTimer::singleShot(scaled, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void BoardView::Wait(int ms) {
+    UpdateNow();
+    emit stateChanged();
+    Pause(ms);
+}
+
+void BoardView::StartClock() {
+    StopClock();
+    clockTimer_ = startTimer(1000);
+}
+
+void BoardView::StopClock() {
+    if (clockTimer_ != 0) {
+        killTimer(clockTimer_);
+        clockTimer_ = 0;
+    }
+    tickPending_ = false;
+}
+
+void BoardView::PlaySound(const std::string& path, bool wait) {
+    const int length = sound_.Play(QString::fromStdString(path));
+    if (wait && length > 0) {
+        UpdateNow();
+        Pause(length);
+    }
+}
+
+void BoardView::RelabelCells(int row, int column) {
+    highlightRow_ = row;
+    highlightColumn_ = column;
+    const BoardGeometry g = geometry();
+    const int n = kRows * g.columns;
+    for (int i = 0; i < n; ++i) {
+        const bool red = (row >= 0 && i / g.columns == row) ||
+                         (column >= 0 && row < 0 && i % g.columns == column);
+        if (buttons_[i]->highlighted() != red) {
+            buttons_[i]->setHighlighted(red);
+            if (buttons_[i]->isVisible()) {
+                buttons_[i]->repaint();
+            }
+        }
+    }
+    UpdateNow();
+}
+
+// --- events ---
+
+void BoardView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != clockTimer_ || clockTimer_ == 0) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    if (busy_ > 0) {
+        tickPending_ = true;
+        return;
+    }
+    RunEngine([this] { game_.OnTimer(kClockTimerId); });
+}
+
+void BoardView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The whole board is repainted so the banner stays centred and the tiling complete.
+    InvalidateAll();
+}
+
+bool BoardView::HandleKey(QKeyEvent* key, bool apply) {
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    // Alt and F10 belong to the menu bar, as they never reach a board on other desktops.
+    if (mods & (Qt::AltModifier | Qt::MetaModifier) || key->key() == Qt::Key_F10 ||
+        key->key() == Qt::Key_Alt) {
+        return false;
+    }
+    KeyPress press;
+    press.ctrl = mods & Qt::ControlModifier;
+    press.shift = mods & Qt::ShiftModifier;
+    const int k = key->key();
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) {
+        press.kind = KeyPress::Kind::Letter;
+        press.character = static_cast<char>('A' + (k - Qt::Key_A));
+    } else if (k >= Qt::Key_0 && k <= Qt::Key_9) {
+        press.kind =
+            (mods & Qt::KeypadModifier) ? KeyPress::Kind::KeypadDigit : KeyPress::Kind::Digit;
+        press.character = static_cast<char>('0' + (k - Qt::Key_0));
+    } else if (k == Qt::Key_Escape) {
+        press.kind = KeyPress::Kind::Escape;
+    } else if (k == Qt::Key_Shift || k == Qt::Key_Control) {
+        return true; // a modifier alone changes nothing
+    }
+    if (!apply) {
+        return Game::KeyIsForTheBoard(press);
+    }
+    bool handled = false;
+    RunEngine([&] { handled = game_.OnKeyDown(press); });
+    return handled;
+}
+
+bool BoardView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Claiming the key keeps it from the menu's shortcuts.
+        if (HandleKey(static_cast<QKeyEvent*>(event), false)) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        return HandleKey(static_cast<QKeyEvent*>(event), true);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- painting ---
+
+void BoardView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    PaintBoard(painter);
+    if (!game_.state().showingAll) {
+        PaintScoreboard(painter);
+    }
+}
+
+void BoardView::DrawCellImage(QPainter& painter, int cell) {
+    const BoardGeometry g = geometry();
+    const int x = ButtonX(g, cell);
+    const int y = ButtonY(g, cell);
+    const int s = g.buttonSize;
+    const CSetImage* image = images_.image(game_.state().cellImage[cell]);
+    if (!image) {
+        return;
+    }
+    image->Draw(painter, QRect(x, y, s, s));
+    if (settings_.displayImageText && !image->text.isEmpty()) {
+        const QFontMetrics metrics(imageTextFont_);
+        const Rect r =
+            CellTextRect(g, cell, metrics.horizontalAdvance(image->text), metrics.height());
+        painter.save();
+        painter.setFont(imageTextFont_);
+        painter.drawText(ToQRect(r),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
+                         image->text);
+        painter.restore();
+    }
+}
+
+void BoardView::PaintBoard(QPainter& painter) {
+    const GameState& s = game_.state();
+    const BoardGeometry g = geometry();
+    const int n = kRows * g.columns;
+    painter.setPen(Qt::black);
+
+    if (s.showingAll) {
+        for (int i = 0; i < n; ++i) {
+            DrawCellImage(painter, i);
+        }
+        return;
+    }
+    if (s.gameOver) {
+        for (int ty = 0; ty <= height() / kTileSize; ++ty) {
+            for (int tx = 0; tx <= width() / kTileSize; ++tx) {
+                finishedBoardIcon_->Draw(
+                    painter, QRect(tx * kTileSize, ty * kTileSize, kTileSize, kTileSize));
+            }
+        }
+    } else {
+        if (s.firstPick >= 0) {
+            DrawCellImage(painter, s.firstPick);
+        }
+        if (s.secondPick >= 0) {
+            DrawCellImage(painter, s.secondPick);
+        }
+    }
+
+    if (s.gameOver || !settings_.highlightMatchedImages) {
+        return;
+    }
+    painter.setFont(imageTextFont_);
+    for (int i = 0; i < n; ++i) {
+        if (!s.cellMatched[i] || i == s.flashFirst || i == s.flashSecond) {
+            continue;
+        }
+        const int x = ButtonX(g, i);
+        const int y = ButtonY(g, i);
+        const int size = g.buttonSize;
+        painter.drawRect(x, y, size, size);
+        if (settings_.displayMatcherName) {
+            const std::string& name =
+                s.cellMatcher[i] == 0 ? settings_.player1Name : settings_.player2Name;
+            const QString shown = QString::fromStdString(name).left(kMatcherNameLength);
+            painter.drawText(QRect(x + 1, y + 1, size - 1, size - 1),
+                             Qt::AlignCenter | Qt::TextSingleLine, shown);
+        }
+    }
+}
+
+void BoardView::PaintScoreboard(QPainter& painter) {
+    const QFontMetrics scoreMetrics(scoreFont_);
+    const QFontMetrics bannerMetrics(bannerFont_);
+    const MeasureText measure = [&](ScoreFont font, const std::string& text) {
+        const QFontMetrics& m = font == ScoreFont::Score ? scoreMetrics : bannerMetrics;
+        const QString t = QString::fromStdString(text);
+        return TextSize{m.horizontalAdvance(t), m.height()};
+    };
+    const auto texts = LayoutScoreboard(game_.state(), settings_, geometry(), width(), measure);
+    for (const ScoreText& t : texts) {
+        const QRect r = ToQRect(t.rect);
+        painter.save();
+        painter.setClipRect(r);
+        painter.setFont(t.font == ScoreFont::Score ? scoreFont_ : bannerFont_);
+        if (t.opaque) {
+            const QString text = QString::fromStdString(t.text);
+            const QFontMetrics& m = t.font == ScoreFont::Score ? scoreMetrics : bannerMetrics;
+            // The text's own box is filled, as an opaque text background would be.
+            QRect box(r.left(), r.top() + (r.height() - m.height()) / 2, m.horizontalAdvance(text),
+                      m.height());
+            painter.fillRect(box.intersected(r),
+                             QColor(t.background.r, t.background.g, t.background.b));
+        }
+        painter.setPen(QColor(t.color.r, t.color.g, t.color.b));
+        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QString::fromStdString(t.text));
+        painter.restore();
+    }
+}
+
+} // namespace gemino

@@ -1,0 +1,286 @@
+#include "qt/imagesets/customset.h"
+
+#include "core/engine/game.h"
+#include "core/engine/random.h"
+#include "core/iconfile/iconfile.h"
+#include "core/imagesets/imsformat.h"
+#include "core/paths/pathutil.h"
+#include "core/settings/settings.h"
+#include "qt/board/boardview.h"
+#include "qt/imagesets/imageset.h"
+#include "qt/imagesets/setimage.h"
+#include "qt/platform/icondecode.h"
+#include "qt/platform/waitcursor.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QStringList>
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+namespace gemino {
+
+namespace {
+
+MessageBoxHook& MessageHook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+
+FileDialogHook& DialogHook() {
+    static FileDialogHook hook;
+    return hook;
+}
+
+QString Extension(const std::string& path) {
+    return QString::fromStdString(pathutil::GetPathExtension(path));
+}
+
+bool IsPictureSource(const std::string& path) {
+    static const QStringList kPictures = {"bmp", "jpg", "jpeg", "png", "gif", "svg", "svgz"};
+    return kPictures.contains(Extension(path), Qt::CaseInsensitive);
+}
+
+// A source that is gone, or that names a folder, a device or a FIFO, is skipped: only regular
+// files are ever opened.
+bool IsUsableSource(const std::string& path) {
+    return pathutil::PathExists(path, std::string()) && iconfile::IsRegularFile(path);
+}
+
+// The first `keep` positions of 0..n-1 shuffled as the icon library loader shuffles them.
+std::vector<int> RandomPositions(int n, int keep, Random& random) {
+    std::vector<int> positions(static_cast<std::size_t>(n));
+    std::iota(positions.begin(), positions.end(), 0);
+    for (int i = 0; i < n; ++i) {
+        const int j = random.RandomFrom1To(n);
+        std::swap(positions[i], positions[j - 1]);
+    }
+    positions.resize(static_cast<std::size_t>(keep));
+    return positions;
+}
+
+// Why a file that should be opened cannot be; empty when it can.
+QString OpenProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return QObject::tr("The file does not exist.");
+    }
+    if (!iconfile::IsRegularFile(path.toStdString())) {
+        return QObject::tr("It is not a file.");
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QObject::tr("It cannot be opened: %1.").arg(file.errorString());
+    }
+    return {};
+}
+
+QString ReadProblem(const ImsReadResult& read, const QString& path) {
+    switch (read.status) {
+    case ImsReadStatus::Ok:
+        return {};
+    case ImsReadStatus::CannotOpen:
+    case ImsReadStatus::NotAFile: {
+        const QString problem = OpenProblem(path);
+        return problem.isEmpty() ? QObject::tr("It cannot be opened.") : problem;
+    }
+    case ImsReadStatus::NoCount:
+        return QFileInfo(path).size() == 0
+                   ? QObject::tr("The file is empty.")
+                   : QObject::tr("It is too short to hold even the number of its images.");
+    case ImsReadStatus::Truncated:
+        return QObject::tr("It ends after %1 of the %2 images it announces.")
+            .arg(read.entries.size())
+            .arg(read.announced);
+    case ImsReadStatus::LineTooLong:
+        return QObject::tr("It holds a line far too long for a file name or a text, so it is "
+                           "not an image set.");
+    }
+    return {};
+}
+
+} // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+    MessageHook() = std::move(hook);
+}
+
+void ShowMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
+                    const QString& text) {
+    if (MessageHook()) {
+        MessageHook()(parent, icon, caption, text);
+        return;
+    }
+    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                    caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void SetFileDialogHook(FileDialogHook hook) {
+    DialogHook() = std::move(hook);
+}
+
+QString RunFileDialog(QFileDialog& dialog) {
+    if (DialogHook()) {
+        return DialogHook()(dialog);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+bool IsIconLibraryPath(const QString& path) {
+    return Extension(path.toStdString()).compare(QLatin1String("icl"), Qt::CaseInsensitive) == 0;
+}
+
+SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, Random& random) {
+    images.ReleaseImages();
+    images.SetCount(0);
+    const ImsReadResult read = ReadImageSetFile(path.toStdString());
+    if (!read.ok()) {
+        return {0, ReadProblem(read, path)};
+    }
+
+    std::vector<const ImsEntry*> usable;
+    for (const ImsEntry& entry : read.entries) {
+        if (IsUsableSource(entry.sourcePath)) {
+            usable.push_back(&entry);
+        }
+    }
+    if (usable.size() > static_cast<std::size_t>(kMaxImages)) {
+        // A large set shows a different selection each time it is loaded.
+        std::vector<int> chosen =
+            RandomPositions(static_cast<int>(usable.size()), kMaxImages, random);
+        std::sort(chosen.begin(), chosen.end());
+        std::vector<const ImsEntry*> kept;
+        for (const int position : chosen) {
+            kept.push_back(usable[static_cast<std::size_t>(position)]);
+        }
+        usable = std::move(kept);
+    }
+
+    for (const ImsEntry* entry : usable) {
+        auto image = std::make_unique<CSetImage>();
+        const QString source = QString::fromStdString(entry->sourcePath);
+        if (IsPictureSource(entry->sourcePath)) {
+            image->LoadBitmapFile(source, buttonSize);
+        } else {
+            image->LoadFileIcon(source, entry->iconIndex);
+        }
+        image->text = QString::fromStdString(entry->imageText);
+        images.Append(std::move(image));
+    }
+    images.SetCount(static_cast<int>(usable.size()));
+    return {images.ImageCount(), {}};
+}
+
+SetLoad LoadIconLibrary(ImageSet& images, const QString& path, Random& random) {
+    images.ReleaseImages();
+    images.SetCount(0);
+    if (const QString problem = OpenProblem(path); !problem.isEmpty()) {
+        return {0, problem};
+    }
+    const int n = FileIconCount(path);
+    if (n < 2) {
+        return {std::max(n, 0), {}};
+    }
+    const int m = std::min(n, kMaxImages);
+    for (const int index : RandomPositions(n, m, random)) {
+        // A library's icons carry no text, and no index: they are not reloaded one by one.
+        auto image = std::make_unique<CSetImage>();
+        image->icon = LoadFileIcon(path, index);
+        images.Append(std::move(image));
+    }
+    images.SetCount(m);
+    return {m, {}};
+}
+
+bool ReduceColumnsToFit(BoardView& board, const QString& message) {
+    GameSettings& settings = board.settings();
+    const int fit = 2 * board.images().ImageCount() / kRows;
+    // A board of no columns cannot be laid out; loaders refuse sets that small beforehand.
+    if (fit < 1 || fit >= settings.columns) {
+        return false;
+    }
+    settings.columns = fit;
+    board.store().WriteInt(key::NumberColumns, fit);
+    board.LayoutButtons();
+    board.update();
+    ShowMessageBox(&board, MessageIcon::Information, QObject::tr("Not Enough Images"), message);
+    return true;
+}
+
+bool LoadCustomSet(BoardView& board, const QString& path, bool atStartup) {
+    GameSettings& settings = board.settings();
+    const bool library = IsIconLibraryPath(path);
+    // Loaded aside: the set in play stays whole until the new one has proved playable.
+    ImageSet loaded;
+    SetLoad load;
+    {
+        WaitCursor wait;
+        load = library ? LoadIconLibrary(loaded, path, ProcessRandom())
+                       : LoadImageSetFile(loaded, path, settings.buttonSize, ProcessRandom());
+    }
+
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!load.ok()) {
+        if (!atStartup) {
+            const QString what =
+                library ? QObject::tr("the icon library") : QObject::tr("the image set");
+            ShowMessageBox(&board, MessageIcon::Warning, QObject::tr("Image Set Not Loaded"),
+                           QObject::tr("Gemino could not read %1\n%2\n\n%3\n\nThe images in play "
+                                       "are kept.")
+                               .arg(what, shown, load.error));
+        }
+        return false;
+    }
+    if (load.count < 2) {
+        if (!atStartup) {
+            // Fewer than 2 means none or one.
+            const QString text =
+                library
+                    ? (load.count == 0 ? QObject::tr("The icon library\n%1\nholds no icons.")
+                                       : QObject::tr("The icon library\n%1\nholds only one icon."))
+                    : (load.count == 0
+                           ? QObject::tr("The image set\n%1\nnames no image file that can "
+                                         "be found.")
+                           : QObject::tr("The image set\n%1\nnames only one image file "
+                                         "that can be found."));
+            ShowMessageBox(&board, MessageIcon::Warning, QObject::tr("Not Enough Images"),
+                           text.arg(shown) +
+                               QObject::tr("\n\nA game needs at least 2 images, so the images "
+                                           "in play are kept."));
+        }
+        return false;
+    }
+
+    board.images().swap(loaded);
+    const std::string stored =
+        QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdString();
+    settings.customSetPath = stored;
+    settings.standardSetName.clear();
+    board.store().WriteString(key::StandardImageSet, std::string());
+    board.store().WriteString(key::CustomImageSet, stored);
+    ReduceColumnsToFit(board, library ? QObject::tr("The number of columns of buttons had to be "
+                                                    "reduced due to the number of icons in the "
+                                                    "icon library.")
+                                      : QObject::tr("The number of columns of buttons had to be "
+                                                    "reduced due to the number of images in the "
+                                                    "image set."));
+    if (!atStartup) {
+        board.NewGameCommand();
+    }
+    return true;
+}
+
+} // namespace gemino

@@ -1,0 +1,118 @@
+#include "qt/imagesets/setimage.h"
+
+#include "core/imagesets/standardsets.h"
+#include "qt/platform/icondecode.h"
+#include "qt/platform/picturefile.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QRect>
+#include <QSvgRenderer>
+
+#include <algorithm>
+
+namespace gemino {
+
+namespace {
+
+// Rendered sizes kept per vector icon; a board uses one size at a time, editors another.
+constexpr std::size_t kRenderedSizesKept = 4;
+
+} // namespace
+
+CSetImage::CSetImage() = default;
+CSetImage::~CSetImage() = default;
+
+bool CSetImage::LoadResourceIcon(int id) {
+    icon = QIcon();
+    vector_.reset();
+    renderedSizes_.clear();
+    const QString resource = QString::fromStdString(ResourceIconPath(id));
+    if (resource.isEmpty() || !QFile::exists(resource)) {
+        return false;
+    }
+    auto renderer = std::make_shared<QSvgRenderer>(resource);
+    if (!renderer->isValid()) {
+        return false;
+    }
+    vector_ = std::move(renderer);
+    isBitmap = false;
+    bitmap = QPixmap();
+    path.clear();
+    text.clear();
+    index = -1;
+    return true;
+}
+
+bool CSetImage::LoadFileIcon(const QString& file, int iconIndex) {
+    vector_.reset();
+    renderedSizes_.clear();
+    icon = gemino::LoadFileIcon(file, iconIndex);
+    if (icon.isNull()) {
+        return false;
+    }
+    isBitmap = false;
+    bitmap = QPixmap();
+    path.clear();
+    text.clear();
+    index = iconIndex;
+    return true;
+}
+
+bool CSetImage::LoadBitmapFile(const QString& file, int size) {
+    bitmap = gemino::LoadBitmapFile(file, size);
+    if (bitmap.isNull()) {
+        return false;
+    }
+    isBitmap = true;
+    icon = QIcon();
+    vector_.reset();
+    renderedSizes_.clear();
+    path = file;
+    text.clear();
+    index = -1;
+    return true;
+}
+
+bool CSetImage::hasPicture() const {
+    return isBitmap ? !bitmap.isNull() : (vector_ != nullptr || !icon.isNull());
+}
+
+void CSetImage::Draw(QPainter& painter, const QRect& target) const {
+    if (isBitmap) {
+        if (!bitmap.isNull()) {
+            painter.drawPixmap(target, bitmap);
+        }
+        return;
+    }
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
+    if (vector_) {
+        auto cached = std::find_if(renderedSizes_.begin(), renderedSizes_.end(),
+                                   [&](const QPixmap& p) { return p.size() == pixels; });
+        if (cached == renderedSizes_.end()) {
+            QPixmap rendered(pixels);
+            rendered.fill(Qt::transparent);
+            QPainter p(&rendered);
+            vector_->render(&p, QRectF(QPointF(0, 0), QSizeF(pixels)));
+            p.end();
+            if (renderedSizes_.size() >= kRenderedSizesKept) {
+                renderedSizes_.erase(renderedSizes_.begin());
+            }
+            renderedSizes_.push_back(rendered);
+            cached = renderedSizes_.end() - 1;
+        }
+        painter.drawPixmap(target, *cached);
+        return;
+    }
+    if (!icon.isNull()) {
+        // The group's best size for this cell, stretched to fill it as a cell must be.
+        const QPixmap best = icon.pixmap(pixels);
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(target, best);
+        painter.restore();
+    }
+}
+
+} // namespace gemino

@@ -1,0 +1,84 @@
+#include "qt/platform/soundoutput.h"
+
+#include <QAudioDevice>
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QSoundEffect>
+#include <QUrl>
+
+#include <cstdint>
+
+namespace gemino {
+
+namespace {
+
+std::uint32_t Le32(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return u[0] | (u[1] << 8) | (u[2] << 16) | (std::uint32_t(u[3]) << 24);
+}
+
+} // namespace
+
+int WaveLengthMs(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        return 0;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    // Only the chunk headers are read: RIFF, then fmt and data somewhere after it.
+    const QByteArray head = file.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") {
+        return 0;
+    }
+    std::uint32_t byteRate = 0;
+    while (true) {
+        const QByteArray chunk = file.read(8);
+        if (chunk.size() < 8) {
+            return 0;
+        }
+        const std::uint32_t size = Le32(chunk.constData() + 4);
+        if (chunk.startsWith("fmt ")) {
+            const QByteArray fmt = file.read(std::min<std::uint32_t>(size, 16));
+            if (fmt.size() < 16) {
+                return 0;
+            }
+            byteRate = Le32(fmt.constData() + 8);
+            if (!file.seek(file.pos() + (size - 16) + (size & 1))) {
+                return 0;
+            }
+        } else if (chunk.startsWith("data")) {
+            if (byteRate == 0) {
+                return 0;
+            }
+            const std::uint64_t available = std::uint64_t(file.size() - file.pos());
+            const std::uint64_t bytes = std::min<std::uint64_t>(size, available);
+            return static_cast<int>(bytes * 1000 / byteRate);
+        } else if (!file.seek(file.pos() + size + (size & 1))) {
+            return 0;
+        }
+    }
+}
+
+SpeakerOutput::SpeakerOutput() = default;
+SpeakerOutput::~SpeakerOutput() = default;
+
+int SpeakerOutput::Play(const QString& path) {
+    if (playing_) {
+        playing_->stop();
+        playing_.reset();
+    }
+    const int length = WaveLengthMs(path);
+    if (length <= 0 || QMediaDevices::defaultAudioOutput().isNull()) {
+        return 0;
+    }
+    playing_ = std::make_unique<QSoundEffect>();
+    playing_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    playing_->play();
+    return length;
+}
+
+} // namespace gemino

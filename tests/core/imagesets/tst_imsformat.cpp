@@ -1,0 +1,128 @@
+#include "core/imagesets/imsformat.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace gemino;
+
+Q_DECLARE_METATYPE(gemino::ImsReadStatus)
+
+namespace {
+
+QByteArray I32(std::int32_t v) {
+    const std::int32_t le = qToLittleEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&le), sizeof le);
+}
+
+// "index|path|text", the path and text decoded from UTF-8.
+QStringList Describe(const std::vector<ImsEntry>& entries) {
+    QStringList out;
+    for (const ImsEntry& e : entries) {
+        out << QString::number(e.iconIndex) + "|" + QString::fromStdString(e.sourcePath) + "|" +
+                   QString::fromStdString(e.imageText);
+    }
+    return out;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestImsFormat : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+private slots:
+    void reads_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<ImsReadStatus>("status");
+        QTest::addColumn<QStringList>("entries");
+        using St = ImsReadStatus;
+
+        QTest::newRow("little-endian count and indexes")
+            << QByteArray("\x02\0\0\0\x04\x03\x02\x01"
+                          "a\nb\n\xFF\xFF\xFF\xFF"
+                          "c\nd\n",
+                          20)
+            << St::Ok << QStringList{"16909060|a|b", "-1|c|d"};
+        QTest::newRow("ME_NONE in any case is no text, nothing else is")
+            << I32(3) + I32(0) + "a\nme_none\n" + I32(0) + "b\nMe_NoNe\n" + I32(0) + "c\nME_NONE!\n"
+            << St::Ok << QStringList{"0|a|", "0|b|", "0|c|ME_NONE!"};
+        QTest::newRow("only a CR just before the LF is dropped")
+            << I32(2) + I32(0) + "/p\rq\r\na\rb\r\r\n" + I32(0) + "C:\\b.ico\r\nME_NONE\r\n"
+            << St::Ok << QStringList{"0|/p\rq|a\rb\r", "0|C:\\b.ico|"};
+        QTest::newRow("each line Windows-1252 unless it is UTF-8")
+            << I32(1) + I32(2) + "C:\\Bilder\\K\xE4se \x80.ico\n" + QString("Été ☀\n").toUtf8()
+            << St::Ok << QStringList{"2|C:\\Bilder\\Käse €.ico|Été ☀"};
+        QTest::newRow("count larger than the file") << I32(INT_MAX) + I32(0) + "a\nb\n"
+                                                    << St::Truncated << QStringList{"0|a|b"};
+        QTest::newRow("empty file") << QByteArray() << St::NoCount << QStringList{};
+        QTest::newRow("line too long for a path")
+            << I32(1) + I32(0) + QByteArray(kImsMaxLineBytes + 1, 'p') + "\nt\n"
+            << St::LineTooLong << QStringList{};
+    }
+    void reads() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(ImsReadStatus, status);
+        QFETCH(QStringList, entries);
+        const ImsReadResult r = ReadImageSet(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        QCOMPARE(r.status, status);
+        QCOMPARE(Describe(r.entries), entries);
+        // Memory follows the entries read, never the count alone.
+        QVERIFY(r.entries.capacity() <= 64);
+    }
+
+    // No text is written as ME_NONE, so a text "me_none" reads back as none; texts stay on
+    // their line.
+    void writesWhatItReads() {
+        const QString file = dir_.filePath("set.ims");
+        const std::vector<ImsEntry> entries = {
+            {-2, "/p/ä.bmp", ""}, {0, "x", "me_none"}, {1, "C:\\b.ico", "two\r\n€"}};
+        QVERIFY(SaveImageSetFile(file.toStdString(), entries).ok());
+        QCOMPARE(ReadAll(file), I32(3) + I32(-2) + "/p/\xC3\xA4.bmp\nME_NONE\n" + I32(0) +
+                                    "x\nme_none\n" + I32(1) + "C:\\b.ico\ntwo  \xE2\x82\xAC\n");
+    }
+
+    void failedSavesLeaveThePreviousFileWhole() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("set.ims");
+        QVERIFY(SaveImageSetFile(file.toStdString(), {{0, "/old/a.ico", "Old"}}).ok());
+        const QByteArray before = ReadAll(file);
+
+        // A path with a line break could not be read back.
+        QCOMPARE(SaveImageSetFile(file.toStdString(), {{0, "/a\nb.ico", "t"}}).status,
+                 ImsSaveStatus::UnwritableEntry);
+        QCOMPARE(ReadAll(file), before);
+
+        // Several chunks long, stopped after the first.
+        const std::vector<ImsEntry> large(400, {1, std::string(100, 'p'), "Text"});
+        std::size_t reached = 0;
+        const ImsSaveResult r =
+            SaveImageSetFile(file.toStdString(), large, [&](std::size_t written) {
+                reached = written;
+                return written == 0;
+            });
+        QCOMPARE(r.status, ImsSaveStatus::Interrupted);
+        QVERIFY(reached > 0);
+        QCOMPARE(ReadAll(file), before);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.ims"});
+    }
+};
+
+QTEST_APPLESS_MAIN(TestImsFormat)
+#include "tst_imsformat.moc"

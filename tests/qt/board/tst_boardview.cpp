@@ -1,0 +1,223 @@
+#include "core/board/geometry.h"
+#include "qt/app/commands.h"
+#include "support/guitable.h"
+
+#include <QTest>
+#include <QTimer>
+#include <QTimerEvent>
+
+using namespace gemino;
+
+namespace {
+
+QRect CellRect(const GuiTable& t, int cell) {
+    const BoardGeometry g = t.board()->geometry();
+    return QRect(ButtonX(g, cell), ButtonY(g, cell), g.buttonSize, g.buttonSize);
+}
+
+} // namespace
+
+class TestBoardView : public QObject {
+    Q_OBJECT
+private slots:
+    void aWholeTwoPlayerGameByMouse() {
+        GuiTable t(1); // four cells, two pairs
+        QCOMPARE(t.settings.numberPlayers, 2);
+        const QImage before = t.grab();
+        const QRect scoreLine1(10, 258, 300, 30);
+        QVERIFY(CountColor(before, scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
+
+        // Player 1 misses: both cells show their pictures while the pair is judged.
+        const auto [a, b] = t.mismatch();
+        QTest::mouseClick(t.button(a), Qt::LeftButton);
+        QVERIFY(!t.button(a)->isVisible());
+        QVERIFY(DistinctColors(t.grab(), CellRect(t, a)) > 3);
+        QTest::mouseClick(t.button(b), Qt::LeftButton);
+        QVERIFY(t.button(a)->isVisible() && t.button(b)->isVisible());
+        QCOMPARE(t.state().currentPlayer, 1);
+        const QImage turn2 = t.grab();
+        QCOMPARE(CountColor(turn2, scoreLine1, qRgb(255, 0, 0)), 0);
+        QVERIFY(CountColor(turn2, QRect(10, 290, 300, 30), qRgb(255, 0, 0)) > 20);
+
+        // Player 2 takes both pairs.
+        for (int k = 0; k < 2; ++k) {
+            const auto [c, d] = t.pair();
+            QTest::mouseClick(t.button(c), Qt::LeftButton);
+            QTest::mouseClick(t.button(d), Qt::LeftButton);
+            if (k == 0) {
+                // A found pair leaves a square with its finder's name and no picture.
+                const QImage removed = t.grab();
+                QVERIFY(CountColor(removed, CellRect(t, c).adjusted(0, 0, 0, -49), qRgb(0, 0, 0)) >=
+                        40);
+                QVERIFY(CountDark(removed, CellRect(t, c).adjusted(2, 2, -2, -2)) > 5);
+            }
+        }
+        QCOMPARE(t.state().gameOver, 1);
+        QCOMPARE(t.state().scores[1], 250);
+        QVERIFY(std::find(t.sound.played.begin(), t.sound.played.end(), "You Won.wav") !=
+                t.sound.played.end());
+
+        // The end: tiles everywhere and the banner white on blue at the top.
+        const QImage end = t.grab();
+        QVERIFY(CountColor(end, QRect(0, 10, end.width(), 37), qRgb(0, 0, 255)) > 200);
+        QVERIFY(CountColor(end, QRect(0, 57, end.width(), 37), qRgb(0, 0, 255)) > 100);
+        // Each score text sits on its own white box over the tiling.
+        QVERIFY(CountColor(end, QRect(10, 258, 100, 30), qRgb(255, 255, 255)) > 100);
+        QVERIFY(CountColor(end, QRect(10, 290, 100, 30), qRgb(255, 255, 255)) > 100);
+        QVERIFY(DistinctColors(end, QRect(end.width() - 40, end.height() - 40, 32, 32)) > 3);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(!t.button(i)->isVisible());
+        }
+    }
+
+    void aTieShowsGameIsATie() {
+        GuiTable t(1);
+        auto [a, b] = t.pair();
+        QTest::mouseClick(t.button(a), Qt::LeftButton);
+        QTest::mouseClick(t.button(b), Qt::LeftButton);
+        auto& s = t.board()->game().mutableState();
+        s.currentPlayer = 1;
+        s.streak = 0;
+        s.scores = {100, 0};
+        const auto [c, d] = t.pair();
+        QTest::mouseClick(t.button(c), Qt::LeftButton);
+        QTest::mouseClick(t.button(d), Qt::LeftButton);
+        QCOMPARE(t.state().gameOver, 1);
+        QCOMPARE(t.state().scores[1], 100);
+        QVERIFY(std::find(t.sound.played.begin(), t.sound.played.end(), "You Won.wav") ==
+                t.sound.played.end());
+        // One banner line only.
+        const QImage end = t.grab();
+        QVERIFY(CountColor(end, QRect(0, 10, end.width(), 37), qRgb(0, 0, 255)) > 200);
+        QCOMPARE(CountColor(end, QRect(0, 60, end.width(), 30), qRgb(0, 0, 255)), 0);
+    }
+
+    void keysChooseCellsAndLetShortcutsThrough() {
+        GuiTable t(8);
+        t.board()->setFocus();
+        QTest::keyClick(t.board(), Qt::Key_C);
+        QCOMPARE(t.board()->highlightedColumn(), 2);
+        QVERIFY(t.button(2)->text().isEmpty()); // drawn in red instead
+        QTest::keyClick(t.board(), Qt::Key_2);
+        QCOMPARE(t.state().firstPick, 10);
+        QVERIFY(!t.button(10)->isVisible());
+        QCOMPARE(t.button(2)->text(), QString("C-1"));
+
+        // Ctrl+N reaches the menu: a new deal.
+        QTest::keyClick(t.board(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(t.state().firstPick, -1);
+        QCOMPARE(t.state().awaitingFirstPick, 1);
+
+        // Ctrl+E is a column, Shift+F a set.
+        QTest::keyClick(t.board(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(t.state().selectedColumn, 4);
+        QTest::keyClick(t.board(), Qt::Key_Escape);
+        QCOMPARE(t.state().selectedColumn, -1);
+        QTest::keyClick(t.board(), Qt::Key_F, Qt::ShiftModifier);
+        QCOMPARE(t.settings.standardSetName, std::string("flags"));
+
+        // Keypad digits choose nothing.
+        QTest::keyClick(t.board(), Qt::Key_A);
+        QTest::keyClick(t.board(), Qt::Key_1, Qt::KeypadModifier);
+        QCOMPARE(t.state().firstPick, -1);
+        QCOMPARE(t.state().selectedColumn, 0);
+    }
+
+    void keysWorkWhileACellButtonHasTheFocus() {
+        GuiTable t(8);
+        t.button(5)->setFocus();
+        QTest::keyClick(t.button(5), Qt::Key_A);
+        QTest::keyClick(t.button(5), Qt::Key_1);
+        QCOMPARE(t.state().firstPick, 0);
+        QTest::keyClick(t.button(5), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(t.state().timedGame, 0); // in play: the switch is disabled
+    }
+
+    void matchedAndUncoveredCellsStayHiddenThroughALayout() {
+        GuiTable t(2);
+        const auto [a, b] = t.pair();
+        QTest::mouseClick(t.button(a), Qt::LeftButton);
+        QTest::mouseClick(t.button(b), Qt::LeftButton);
+        const int picked = t.pair().first; // an unmatched cell
+        QTest::mouseClick(t.button(picked), Qt::LeftButton);
+        t.board()->LayoutButtons();
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(t.button(i)->isVisible(), i != a && i != b && i != picked);
+        }
+    }
+
+    void maximizeSizesTheButtonsToFitTheView() {
+        GuiTable t(8);
+        t.window->resize(1000, 800);
+        QTest::qWait(0);
+        t.action(command::MaximizeButtons)->trigger();
+        const int size = t.settings.buttonSize;
+        QVERIFY2(size > 50, qPrintable(QString::number(size)));
+        QCOMPARE(std::get<int>(t.store.values().at("Button Size")), size);
+        QCOMPARE(std::get<int>(t.store.values().at("Button Spacing")), 12);
+        QCOMPARE(t.button(0)->size(), QSize(size, size));
+        // The whole board and both score lines fit in the view.
+        const BoardGeometry g = t.board()->geometry();
+        QVERIFY(ButtonX(g, 7) + size <= t.board()->width());
+        QVERIFY(ScoreTop(g) + 62 <= t.board()->height());
+        QCOMPARE(t.state().awaitingFirstPick, 1); // no new deal
+
+        // A narrow board is sized as if it had four columns.
+        GuiTable narrow(1);
+        narrow.window->resize(1000, 800);
+        QTest::qWait(0);
+        narrow.action(command::MaximizeButtons)->trigger();
+        QVERIFY(narrow.settings.buttonSize <= size + 40);
+    }
+
+    void ticksDuringAWaitAreMergedAndHandledAfterIt() {
+        GuiTable t(8);
+        t.board()->setTimeScale(0.02); // a 1500 ms mismatch lasts 30 ms
+        t.action(command::TimedGame)->trigger();
+        const auto [a, b] = t.mismatch();
+        QTest::mouseClick(t.button(a), Qt::LeftButton);
+        const int timer = t.board()->clockTimerId();
+        QVERIFY(timer != 0);
+        int seenDuringWait = -1;
+        QTimer::singleShot(5, t.board(), [&] {
+            QVERIFY(t.board()->busy());
+            QTimerEvent tick(timer);
+            QCoreApplication::sendEvent(t.board(), &tick);
+            QCoreApplication::sendEvent(t.board(), &tick);
+            seenDuringWait = t.state().elapsedSeconds;
+        });
+        QTest::mouseClick(t.button(b), Qt::LeftButton);
+        QCOMPARE(seenDuringWait, 0);
+        QCOMPARE(t.state().elapsedSeconds, 1);
+    }
+
+    void previewShowsEveryImageAndNoScoreboard() {
+        GuiTable t(2);
+        t.board()->setTimeScale(0.01);
+        QImage during;
+        QTimer::singleShot(10, t.board(), [&] { during = t.grab(); });
+        t.action(command::ShowAllImages)->trigger();
+        QVERIFY(!during.isNull());
+        for (int i = 0; i < 8; ++i) {
+            QVERIFY(DistinctColors(during, CellRect(t, i)) > 3);
+        }
+        QCOMPARE(CountColor(during, QRect(10, 258, 300, 62), qRgb(255, 0, 0)), 0);
+        QVERIFY(t.button(0)->isVisible());
+        QVERIFY(t.action(command::ShowAllImages)->isEnabled());
+    }
+
+    void flagsShowTheirCountryBelowTheImage() {
+        GuiTable t(8);
+        t.action(command::FlagSet)->trigger();
+        QTest::mouseClick(t.button(9), Qt::LeftButton);
+        const QRect band(ButtonX(t.board()->geometry(), 9) - 20,
+                         ButtonY(t.board()->geometry(), 9) + 50, 90, 12);
+        QVERIFY(CountDark(t.grab(), band) > 5);
+        t.settings.displayImageText = false;
+        t.board()->update();
+        QCOMPARE(CountDark(t.grab(), band), 0);
+    }
+};
+
+QTEST_MAIN(TestBoardView)
+#include "tst_boardview.moc"

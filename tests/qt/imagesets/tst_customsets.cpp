@@ -1,0 +1,231 @@
+// Playing image set files and icon libraries. Pictures are drawn here with QImage, icons are
+// packed by icotool (icoutils) and icon libraries laid out by the NE helper of tests/support.
+#include "core/imagesets/imsformat.h"
+#include "qt/app/commands.h"
+#include "qt/imagesets/customset.h"
+#include "qt/imagesets/imageset.h"
+#include "qt/platform/picturefile.h"
+#include "support/guitable.h"
+#include "support/nemodule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
+
+using namespace gemino;
+
+namespace {
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Icon k of the fixture is filled with a red level that names it.
+int IconNumber(const QIcon& icon) {
+    return (qRed(icon.pixmap(QSize(32, 32)).toImage().pixel(16, 16)) - 10) / 4;
+}
+
+} // namespace
+
+class TestCustomSets : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QStringList pictures_; // 20, of mixed extensions
+    QStringList icons_;    // 50 .ico files without an extension, in a folder named like a picture
+    QStringList shown_;    // "caption: text" of each message box
+    QString answer_;       // the file the dialog returns
+
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    // Sources k with text "T<k>".
+    bool WriteSet(const QString& name, const QStringList& sources) {
+        std::vector<ImsEntry> entries;
+        for (int k = 0; k < sources.size(); ++k) {
+            entries.push_back({0, sources[k].toStdString(), "T" + std::to_string(k)});
+        }
+        return SaveImageSetFile(Path(name).toStdString(), entries).ok();
+    }
+
+    void Choose(GuiTable& t, const QString& path) {
+        answer_ = path;
+        t.action(command::UseCustomImageSet)->trigger();
+    }
+
+private slots:
+    // Every file the tests play.
+    void initTestCase() {
+        QVERIFY(QDir().mkpath(Path("pics")) && QDir().mkpath(Path("icons.bmp")));
+        const QStringList extensions = {"png", "BMP", "jpg", "JPEG"};
+        for (int k = 0; k < 20; ++k) {
+            // Fine stripes, so a picture stretched from another size is told from one loaded at
+            // the size it is drawn.
+            QImage image(120, 120, QImage::Format_RGB32);
+            image.fill(QColor::fromHsv(k * 13 % 360, 200, 220));
+            QPainter(&image).fillRect(image.rect(), QBrush(Qt::black, Qt::VerPattern));
+            pictures_ << Path(QString("pics/pic%1.%2").arg(k).arg(extensions[k % 4]));
+            QVERIFY(image.save(pictures_.last()));
+        }
+
+        const QString icotool = QStandardPaths::findExecutable("icotool");
+        QVERIFY2(!icotool.isEmpty(), "icotool (package icoutils) makes the icon fixtures");
+        std::vector<test::NeGroup> groups;
+        for (int k = 0; k < 50; ++k) {
+            QImage image(32, 32, QImage::Format_ARGB32);
+            image.fill(qRgb(10 + 4 * k, 200, 60));
+            const QString png = Path(QString("icon%1.png").arg(k));
+            icons_ << Path(QString("icons.bmp/icon%1").arg(k));
+            QVERIFY(image.save(png));
+            QCOMPARE(QProcess::execute(icotool, {"-c", "-b", "32", "-o", icons_.last(), png}), 0);
+            QFile ico(icons_.last());
+            QVERIFY(ico.open(QIODevice::ReadOnly));
+            const QByteArray bytes = ico.readAll();
+            groups.push_back({"", static_cast<std::uint16_t>(k + 1), {bytes.begin(), bytes.end()}});
+        }
+        for (const auto& [name, n] : std::vector<std::pair<QString, int>>{
+                 {"lib7.icl", 7}, {"CAPS.ICL", 7}, {"lib50.icl", 50}}) {
+            const auto module = test::BuildNeModule({groups.begin(), groups.begin() + n}, 4);
+            QVERIFY(WriteAll(Path(name), QByteArray(reinterpret_cast<const char*>(module.data()),
+                                                    static_cast<qsizetype>(module.size()))));
+        }
+        QVERIFY(WriteAll(Path("short.ims"), QByteArray("\x05\0\0\0\0\0\0\0/a.png\nA\n", 18)));
+
+        // Missing sources, folders and devices are skipped.
+        QVERIFY(WriteSet("six.ims", pictures_.mid(0, 3) +
+                                        QStringList{Path("gone.png"), Path("pics"), "/dev/null"} +
+                                        pictures_.mid(3, 3)));
+        QVERIFY(WriteSet("twenty.ims", pictures_));
+        QVERIFY(WriteSet("dotted.ims", icons_.mid(0, 4)));
+        QVERIFY(WriteSet("one.ims", {pictures_[0], Path("gone.png")}));
+    }
+
+    void init() {
+        shown_.clear();
+        SetMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption,
+                                 const QString& text) { shown_ << caption + ": " + text; });
+        SetFileDialogHook([this](QFileDialog&) { return answer_; });
+    }
+
+    void playsAChosenSet_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("images");
+        QTest::addColumn<int>("bitmaps");
+        QTest::addColumn<int>("fit"); // the columns afterwards
+        QTest::addColumn<QString>("message");
+        const QString reduced = "Not Enough Images: The number of columns of buttons had to be "
+                                "reduced due to the number of ";
+        const QString images = reduced + "images in the image set.";
+        const QString icons = reduced + "icons in the icon library.";
+        QTest::newRow("6 usable images, 8 columns") << "six.ims" << 8 << 6 << 6 << 3 << images;
+        QTest::newRow("20 images never reduce") << "twenty.ims" << 10 << 20 << 20 << 10 << "";
+        QTest::newRow("dot only in a folder name") << "dotted.ims" << 2 << 4 << 0 << 2 << "";
+        QTest::newRow("7-icon library, 10 columns") << "lib7.icl" << 10 << 7 << 0 << 3 << icons;
+        QTest::newRow("50-icon library") << "lib50.icl" << 10 << 20 << 0 << 10 << "";
+        QTest::newRow("ICL in capitals") << "CAPS.ICL" << 3 << 7 << 0 << 3 << "";
+    }
+    void playsAChosenSet() {
+        QFETCH(QString, file);
+        QFETCH(int, columns);
+        QFETCH(int, images);
+        QFETCH(int, bitmaps);
+        QFETCH(int, fit);
+        QFETCH(QString, message);
+        GuiTable t(columns);
+        Choose(t, Path(file));
+
+        // Each image has a picture of its own: a bitmap of its file or a distinct icon.
+        const ImageSet& set = t.board()->images();
+        QCOMPARE(set.ImageCount(), images);
+        std::set<QString> distinct;
+        int loadedBitmaps = 0;
+        for (int i = 0; i < images; ++i) {
+            const CSetImage* image = set.image(i);
+            loadedBitmaps += image->isBitmap;
+            distinct.insert(image->isBitmap ? image->path
+                                            : QString::number(IconNumber(image->icon)));
+        }
+        QCOMPARE(loadedBitmaps, bitmaps);
+        QCOMPARE(static_cast<int>(distinct.size()), images);
+
+        QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
+        QCOMPARE(t.store.ReadString("Custom Image Set", ""), Path(file).toStdString());
+        QVERIFY(!t.action(command::MiscSet)->isChecked());
+        // A new deal of the new images on the fitted board.
+        QCOMPARE(t.board()->game().cellsInPlay(), 4 * fit);
+        const auto& cells = t.state().cellImage;
+        QVERIFY(
+            std::all_of(cells.begin(), cells.begin() + 4 * fit, [&](int c) { return c < images; }));
+    }
+
+    void unplayableSetIsNotPlayed_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message"); // %1 is the file
+        QTest::newRow("one usable image")
+            << "one.ims"
+            << "Not Enough Images: The image set\n%1\nnames only one image file that can be found."
+               "\n\nA game needs at least 2 images, so the images in play are kept.";
+        QTest::newRow("count larger than the file")
+            << "short.ims"
+            << "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt ends after 1 "
+               "of the 5 images it announces.\n\nThe images in play are kept.";
+    }
+    void unplayableSetIsNotPlayed() {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        // Chosen, it leaves the set in play and the settings as they were.
+        GuiTable t(8);
+        const CSetImage* first = t.board()->images().image(0);
+        const int writes = t.store.writeCount();
+        Choose(t, Path(file));
+        QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(Path(file)))});
+        QCOMPARE(t.board()->images().image(0), first);
+        QCOMPARE(t.store.writeCount(), writes);
+        QVERIFY(t.action(command::MiscSet)->isChecked());
+
+        // Stored by an earlier run, it gives way to misc for this run only, and quietly.
+        shown_.clear();
+        MemorySettingsStore store;
+        GameSettings settings;
+        RecordingSound sound;
+        settings.standardSetName.clear();
+        settings.customSetPath = Path(file).toStdString();
+        MainWindow window(settings, store, sound);
+        QCOMPARE(window.board()->images().ImageCount(), 20);
+        QCOMPARE(settings.standardSetName, std::string("misc"));
+        QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
+        QVERIFY(shown_.isEmpty());
+    }
+
+    void bitmapsAreReloadedSharpAtTheNewSize() {
+        GuiTable t(2);
+        QVERIFY(WriteSet("sharp.ims", pictures_.mid(0, 3)));
+        Choose(t, Path("sharp.ims"));
+        const int before = t.settings.buttonSize;
+        t.window->resize(1000, 800);
+        QTest::qWait(0);
+        t.action(command::MaximizeButtons)->trigger();
+        const int size = t.settings.buttonSize;
+        QVERIFY(size != before);
+        for (int i = 0; i < 3; ++i) {
+            const CSetImage* image = t.board()->images().image(i);
+            QVERIFY(image->isBitmap);
+            const QImage direct = LoadPictureImage(image->path, size);
+            QCOMPARE(image->bitmap.toImage().convertToFormat(direct.format()), direct);
+        }
+    }
+};
+
+QTEST_MAIN(TestCustomSets)
+#include "tst_customsets.moc"

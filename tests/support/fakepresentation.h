@@ -1,0 +1,101 @@
+#pragma once
+
+#include "core/engine/game.h"
+#include "core/engine/presentation.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+// Records every effect the engine asks for, stamped with a virtual clock that only waits
+// (and waited cues) move forward.
+class FakePresentation : public gemino::Presentation {
+public:
+    struct Event {
+        int time;
+        std::string what;
+    };
+    // The uncovered picks at each UpdateNow, when the screen is brought up to date.
+    struct Frame {
+        int time;
+        int firstPick;
+        int secondPick;
+    };
+    static constexpr int kPopLength = 120;
+
+    void SetCellButtonVisible(int cell, bool visible) override {
+        buttonVisible[cell] = visible;
+        record((visible ? "show " : "hide ") + std::to_string(cell));
+    }
+    void InvalidateAll() override { record("invalidateAll"); }
+    void InvalidateCell(int cell) override { record("invalidateCell " + std::to_string(cell)); }
+    void InvalidateScoreBand() override { record("invalidateScoreBand"); }
+    void UpdateNow() override {
+        record("update");
+        frames.push_back({now, game->state().firstPick, game->state().secondPick});
+    }
+    void Wait(int ms) override {
+        record("wait " + std::to_string(ms));
+        now += ms;
+    }
+    void StartClock() override { clockRunning = true; }
+    void StopClock() override { clockRunning = false; }
+    void PlaySound(const std::string& path, bool wait) override {
+        sounds.push_back(path.substr(path.find_last_of('/') + 1));
+        soundPaths.push_back(path);
+        record("sound " + sounds.back());
+        now += wait ? kPopLength : 0;
+    }
+    void RelabelCells(int row, int column) override {
+        record("relabel");
+        highlightRow = row;
+        highlightColumn = column;
+    }
+
+    void clear() {
+        events.clear();
+        frames.clear();
+        sounds.clear();
+        soundPaths.clear();
+        now = 0;
+    }
+    int count(const std::string& what) const {
+        return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                              [&](const Event& e) { return e.what == what; }));
+    }
+    int timeOf(const std::string& what) const {
+        for (const auto& e : events) {
+            if (e.what == what) {
+                return e.time;
+            }
+        }
+        return -1;
+    }
+
+    const gemino::Game* game = nullptr;
+    int now = 0;
+    bool clockRunning = false;
+    int highlightRow = -1;
+    int highlightColumn = -1;
+    bool buttonVisible[gemino::kMaxCells] = {};
+    std::vector<Event> events;
+    std::vector<Frame> frames;
+    std::vector<std::string> sounds;
+    std::vector<std::string> soundPaths;
+
+private:
+    void record(const std::string& what) { events.push_back({now, what}); }
+};
+
+// An image list of plain numbers, so a test can see how the deal reordered it.
+class FakeImageList : public gemino::ImageList {
+public:
+    explicit FakeImageList(int count) {
+        for (int i = 0; i < count; ++i) {
+            images.push_back(i);
+        }
+    }
+    int ImageCount() const override { return static_cast<int>(images.size()); }
+    void SwapImages(int a, int b) override { std::swap(images[a], images[b]); }
+    std::vector<int> images;
+};

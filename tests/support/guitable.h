@@ -1,0 +1,125 @@
+#pragma once
+
+#include "core/engine/random.h"
+#include "core/settings/memorysettingsstore.h"
+#include "core/settings/settings.h"
+#include "qt/app/mainwindow.h"
+#include "qt/board/boardview.h"
+#include "qt/platform/soundoutput.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Sound that records what was played and claims each cue lasts 100 ms.
+class RecordingSound : public gemino::SoundOutput {
+public:
+    int Play(const QString& path) override {
+        played.push_back(path.section('/', -1).toStdString());
+        return 100;
+    }
+    std::vector<std::string> played;
+};
+
+// A main window on an in-memory store, dealt from a known generator state, with waits made
+// instant.
+struct GuiTable {
+    explicit GuiTable(int columns = 8, int seed = 1) {
+        settings.columns = columns;
+        settings.startupDirectory = "/cues";
+        gemino::ProcessRandom().setState(static_cast<std::uint32_t>(seed));
+        window = std::make_unique<gemino::MainWindow>(settings, store, sound);
+        board()->setTimeScale(0);
+        window->resize(900, 700);
+        window->show();
+        window->activateWindow();
+        // Shortcuts only reach an active window; the tests that need them fail without it.
+        if (!QTest::qWaitForWindowActive(window.get())) {
+            qWarning("the main window did not become active");
+        }
+    }
+
+    gemino::BoardView* board() const { return window->board(); }
+    const gemino::GameState& state() const { return board()->game().state(); }
+    QPushButton* button(int cell) const { return board()->cellButton(cell); }
+    QAction* action(int id) const { return window->action(id); }
+
+    // Two cells holding the same image, other than `avoid`.
+    std::pair<int, int> pair(int avoid = -1) const {
+        const int n = board()->game().cellsInPlay();
+        for (int a = 0; a < n; ++a) {
+            for (int b = a + 1; b < n; ++b) {
+                if (a != avoid && b != avoid && !state().cellMatched[a] &&
+                    state().cellImage[a] == state().cellImage[b]) {
+                    return {a, b};
+                }
+            }
+        }
+        return {-1, -1};
+    }
+    std::pair<int, int> mismatch() const {
+        const int n = board()->game().cellsInPlay();
+        for (int a = 0; a < n; ++a) {
+            for (int b = a + 1; b < n; ++b) {
+                if (!state().cellMatched[a] && !state().cellMatched[b] &&
+                    state().cellImage[a] != state().cellImage[b]) {
+                    return {a, b};
+                }
+            }
+        }
+        return {-1, -1};
+    }
+
+    QImage grab() const { return board()->grab().toImage(); }
+
+    gemino::MemorySettingsStore store;
+    gemino::GameSettings settings;
+    RecordingSound sound;
+    std::unique_ptr<gemino::MainWindow> window;
+};
+
+// How many pixels of `image` inside `area` have exactly `color`.
+inline int CountColor(const QImage& image, const QRect& area, QRgb color) {
+    int n = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            n += (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF);
+        }
+    }
+    return n;
+}
+
+// How many pixels inside `area` are nearly black, as anti-aliased black text is.
+inline int CountDark(const QImage& image, const QRect& area) {
+    int n = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            n += qRed(c) < 90 && qGreen(c) < 90 && qBlue(c) < 90;
+        }
+    }
+    return n;
+}
+
+// How many distinct colours `area` holds: one for an empty background, many for a picture.
+inline int DistinctColors(const QImage& image, const QRect& area) {
+    std::vector<QRgb> seen;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
+                seen.push_back(c);
+            }
+        }
+    }
+    return static_cast<int>(seen.size());
+}
