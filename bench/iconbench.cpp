@@ -40,14 +40,14 @@ int DecodeFile(const QString& path, const QString& dumpDir, long long& groups) {
         if (!ico) {
             continue;
         }
-        const auto images = gemino::DecodeIcoImages(*ico);
+        const auto images = gemino::decodeIcoImages(*ico);
         if (images.empty()) {
             continue;
         }
         ++groups;
         if (!dumpDir.isEmpty()) {
             const QString name = QStringLiteral("%1-%2.png").arg(QFileInfo(path).fileName()).arg(i);
-            gemino::IconCellImage(images, QSize(32, 32)).save(QDir(dumpDir).filePath(name));
+            gemino::iconCellImage(images, QSize(32, 32)).save(QDir(dumpDir).filePath(name));
         }
     }
     return count;

@@ -9,12 +9,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const gemino::ImsReadResult read = gemino::ReadImageSet(bytes);
-    const auto encoded = gemino::EncodeImageSet(read.entries);
+    const gemino::ImsReadResult read = gemino::readImageSet(bytes);
+    const auto encoded = gemino::encodeImageSet(read.entries);
     if (!encoded) {
         return 0;
     }
-    const gemino::ImsReadResult again = gemino::ReadImageSet(*encoded);
+    const gemino::ImsReadResult again = gemino::readImageSet(*encoded);
     if (!again.ok() || again.entries.size() != read.entries.size()) {
         std::abort();
     }

@@ -42,7 +42,7 @@ struct Row {
     std::vector<Cell> cells;
 };
 
-std::vector<Row> CollectRows() {
+std::vector<Row> collectRows() {
     std::vector<Row> rows;
     const std::array<std::pair<const char*, const std::array<int, 20>*>, 4> sets = {{
         {"misc", &MISC_ICON_IDS},
@@ -52,10 +52,10 @@ std::vector<Row> CollectRows() {
     }};
     for (const auto& [name, ids] : sets) {
         Row row{QString::fromLatin1(name), {}};
-        const auto* texts = StandardSetTexts(name);
+        const auto* texts = standardSetTexts(name);
         for (std::size_t i = 0; i < ids->size(); ++i) {
             const int id = (*ids)[i];
-            Cell cell{QString::fromStdString(ResourceIconPath(id)),
+            Cell cell{QString::fromStdString(resourceIconPath(id)),
                       {QStringLiteral("%1 %2").arg(QString::fromLatin1(name)).arg(i + 1),
                        QStringLiteral("#%1").arg(id)}};
             if (texts != nullptr) {
@@ -75,12 +75,12 @@ std::vector<Row> CollectRows() {
     }
     rows.push_back(toolbar);
     rows.push_back({QStringLiteral("program"),
-                    {{QString::fromStdString(ResourceIconPath(kProgramIconId)),
+                    {{QString::fromStdString(resourceIconPath(kProgramIconId)),
                       {QStringLiteral("program"), QStringLiteral("#%1").arg(kProgramIconId)}}}});
     return rows;
 }
 
-void DrawMissing(QPainter& painter, const QRectF& box) {
+void drawMissing(QPainter& painter, const QRectF& box) {
     painter.save();
     painter.setPen(QPen(QColor(255, 0, 0), std::max(1.0, box.width() / 16)));
     painter.drawLine(box.topLeft(), box.bottomRight());
@@ -89,7 +89,7 @@ void DrawMissing(QPainter& painter, const QRectF& box) {
 }
 
 // Returns the number of pictures that could not be drawn.
-int RenderSheet(const std::vector<Row>& rows, int size, const QString& out) {
+int renderSheet(const std::vector<Row>& rows, int size, const QString& out) {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(std::clamp(size / 6, 9, 14));
     QFont titleFont = font;
@@ -142,7 +142,7 @@ int RenderSheet(const std::vector<Row>& rows, int size, const QString& out) {
             painter.fillRect(box, QColor(0xC0, 0xC0, 0xC0));
             QSvgRenderer renderer;
             if (!QFile::exists(cell.path) || !renderer.load(cell.path)) {
-                DrawMissing(painter, box);
+                drawMissing(painter, box);
                 ++failures;
             } else {
                 renderer.render(&painter, box);
@@ -176,9 +176,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: contactsheet OUT32.png OUT128.png\n");
         return 2;
     }
-    const auto rows = gemino::CollectRows();
-    const int small = gemino::RenderSheet(rows, 32, QString::fromLocal8Bit(argv[1]));
-    const int large = gemino::RenderSheet(rows, 128, QString::fromLocal8Bit(argv[2]));
+    const auto rows = gemino::collectRows();
+    const int small = gemino::renderSheet(rows, 32, QString::fromLocal8Bit(argv[1]));
+    const int large = gemino::renderSheet(rows, 128, QString::fromLocal8Bit(argv[2]));
     if (small < 0 || large < 0) {
         return 1;
     }

@@ -41,7 +41,7 @@ public:
 
     // A struck bar: a few slightly inharmonic partials, the higher ones dying sooner, which
     // is what makes a chime sound bright at the start and pure as it rings out.
-    void AddBell(double start, double freq, double amplitude, double decay) {
+    void addBell(double start, double freq, double amplitude, double decay) {
         struct Partial {
             double ratio;
             double level;
@@ -54,7 +54,7 @@ public:
                 continue;
             }
             const double tau = decay / (1.0 + 0.8 * static_cast<double>(k));
-            ForEachSample(start, [&](double t) {
+            forEachSample(start, [&](double t) {
                 const double env = std::min(1.0, t / attack) * std::exp(-t / tau);
                 return amplitude * partials[k].level * env * std::sin(kTwoPi * f * t);
             });
@@ -63,11 +63,11 @@ public:
 
     // A brass-like note: harmonics falling off as 1/n, a soft attack and release, and a gentle
     // vibrato on long notes so a held chord does not sound like an organ.
-    void AddBrass(double start, double freq, double amplitude, double length) {
+    void addBrass(double start, double freq, double amplitude, double length) {
         const double attack = 0.025;
         // Short notes keep most of their length at full level so a quick run stays crisp.
         const double release = std::min(0.08, 0.3 * length);
-        ForEachSample(start, [&](double t) {
+        forEachSample(start, [&](double t) {
             if (t >= length) {
                 return 0.0;
             }
@@ -86,9 +86,9 @@ public:
     }
 
     // A drop in pitch under a fast decay: the ear hears a short "pop" rather than a tone.
-    void AddPop(double from, double to, double amplitude, double decay) {
+    void addPop(double from, double to, double amplitude, double decay) {
         double phase = 0.0;
-        ForEachSample(0.0, [&](double t) {
+        forEachSample(0.0, [&](double t) {
             const double f = to + (from - to) * std::exp(-t / 0.018);
             phase += kTwoPi * f / kSampleRate;
             const double env = std::min(1.0, t / 0.002) * std::exp(-t / decay);
@@ -98,7 +98,7 @@ public:
 
     // Scales to the target peak and fades both ends, so playback starts and stops on silence
     // with no click.
-    std::vector<std::int16_t> Finish(double fadeIn, double fadeOut) const {
+    std::vector<std::int16_t> finish(double fadeIn, double fadeOut) const {
         const std::size_t n = samples_.size();
         std::vector<double> shaped = samples_;
         const auto ramp = [](double x) { return 0.5 - 0.5 * std::cos(std::numbers::pi * x); };
@@ -127,7 +127,7 @@ public:
     }
 
 private:
-    template <typename F> void ForEachSample(double start, F&& sample) {
+    template <typename F> void forEachSample(double start, F&& sample) {
         const auto first = static_cast<std::size_t>(std::lround(start * kSampleRate));
         for (std::size_t i = first; i < samples_.size(); ++i) {
             samples_[i] += sample(static_cast<double>(i - first) / kSampleRate);
@@ -137,70 +137,70 @@ private:
     std::vector<double> samples_;
 };
 
-std::vector<std::int16_t> Match() {
+std::vector<std::int16_t> matchCue() {
     Track track(0.30);
-    track.AddBell(0.000, kA5, 0.8, 0.10);
-    track.AddBell(0.055, kE6, 1.0, 0.09);
-    return track.Finish(0.002, 0.03);
+    track.addBell(0.000, kA5, 0.8, 0.10);
+    track.addBell(0.055, kE6, 1.0, 0.09);
+    return track.finish(0.002, 0.03);
 }
 
-std::vector<std::int16_t> Bonus() {
+std::vector<std::int16_t> bonusCue() {
     Track track(0.60);
     const double notes[] = {kC6, kE6, kG6, kC7};
     for (int i = 0; i < 4; ++i) {
-        track.AddBell(0.075 * i, notes[i], 0.9, 0.16);
-        track.AddBell(0.075 * i, notes[i] / 2.0, 0.35, 0.20);
+        track.addBell(0.075 * i, notes[i], 0.9, 0.16);
+        track.addBell(0.075 * i, notes[i] / 2.0, 0.35, 0.20);
     }
     // The top note sounds again softly as a sparkle over the ringing chord.
-    track.AddBell(0.36, kC7, 0.45, 0.10);
-    return track.Finish(0.002, 0.06);
+    track.addBell(0.36, kC7, 0.45, 0.10);
+    return track.finish(0.002, 0.06);
 }
 
-std::vector<std::int16_t> Pop() {
+std::vector<std::int16_t> popCue() {
     Track track(0.12);
-    track.AddPop(1400.0, 320.0, 1.0, 0.022);
-    return track.Finish(0.001, 0.02);
+    track.addPop(1400.0, 320.0, 1.0, 0.022);
+    return track.finish(0.001, 0.02);
 }
 
-std::vector<std::int16_t> YouWon() {
+std::vector<std::int16_t> youWonCue() {
     Track track(1.80);
     // "Ta-ta-ta-taa, ta-taaaa" rising through the C major triad.
-    track.AddBrass(0.00, kG4, 0.8, 0.11);
-    track.AddBrass(0.12, kC5, 0.8, 0.11);
-    track.AddBrass(0.24, kE5, 0.8, 0.11);
-    track.AddBrass(0.36, kG5, 0.8, 0.30);
-    track.AddBrass(0.68, kE5, 0.8, 0.11);
-    track.AddBrass(0.80, kG5, 0.45, 0.95);
-    track.AddBrass(0.80, kE5, 0.25, 0.95);
-    track.AddBrass(0.80, kC5, 0.25, 0.95);
-    track.AddBrass(0.80, kC4, 0.20, 0.95);
-    return track.Finish(0.003, 0.12);
+    track.addBrass(0.00, kG4, 0.8, 0.11);
+    track.addBrass(0.12, kC5, 0.8, 0.11);
+    track.addBrass(0.24, kE5, 0.8, 0.11);
+    track.addBrass(0.36, kG5, 0.8, 0.30);
+    track.addBrass(0.68, kE5, 0.8, 0.11);
+    track.addBrass(0.80, kG5, 0.45, 0.95);
+    track.addBrass(0.80, kE5, 0.25, 0.95);
+    track.addBrass(0.80, kC5, 0.25, 0.95);
+    track.addBrass(0.80, kC4, 0.20, 0.95);
+    return track.finish(0.003, 0.12);
 }
 
-void PutLe(std::string& out, std::uint32_t value, int bytes) {
+void putLe(std::string& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
     }
 }
 
-bool WriteWav(const std::filesystem::path& path, const std::vector<std::int16_t>& pcm) {
+bool writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>& pcm) {
     const auto dataBytes = static_cast<std::uint32_t>(pcm.size() * 2);
     std::string bytes;
     bytes.reserve(44 + dataBytes);
     bytes += "RIFF";
-    PutLe(bytes, 36 + dataBytes, 4);
+    putLe(bytes, 36 + dataBytes, 4);
     bytes += "WAVEfmt ";
-    PutLe(bytes, 16, 4);              // fmt chunk size
-    PutLe(bytes, 1, 2);               // PCM
-    PutLe(bytes, 1, 2);               // mono
-    PutLe(bytes, kSampleRate, 4);     // sample rate
-    PutLe(bytes, kSampleRate * 2, 4); // byte rate
-    PutLe(bytes, 2, 2);               // block align
-    PutLe(bytes, 16, 2);              // bits per sample
+    putLe(bytes, 16, 4);              // fmt chunk size
+    putLe(bytes, 1, 2);               // PCM
+    putLe(bytes, 1, 2);               // mono
+    putLe(bytes, kSampleRate, 4);     // sample rate
+    putLe(bytes, kSampleRate * 2, 4); // byte rate
+    putLe(bytes, 2, 2);               // block align
+    putLe(bytes, 16, 2);              // bits per sample
     bytes += "data";
-    PutLe(bytes, dataBytes, 4);
+    putLe(bytes, dataBytes, 4);
     for (std::int16_t s : pcm) {
-        PutLe(bytes, static_cast<std::uint16_t>(s), 2);
+        putLe(bytes, static_cast<std::uint16_t>(s), 2);
     }
     // Written beside the final name first, so a game started mid-build never reads half a file.
     std::filesystem::path temporary = path;
@@ -230,13 +230,13 @@ int main(int argc, char** argv) {
         const char* name;
         std::vector<std::int16_t> (*make)();
     } cues[] = {
-        {"Match.wav", gemino::Match},
-        {"Bonus.wav", gemino::Bonus},
-        {"Pop.wav", gemino::Pop},
-        {"You Won.wav", gemino::YouWon},
+        {"Match.wav", gemino::matchCue},
+        {"Bonus.wav", gemino::bonusCue},
+        {"Pop.wav", gemino::popCue},
+        {"You Won.wav", gemino::youWonCue},
     };
     for (const auto& cue : cues) {
-        if (!gemino::WriteWav(folder / cue.name, cue.make())) {
+        if (!gemino::writeWav(folder / cue.name, cue.make())) {
             std::fprintf(stderr, "wavsynth: cannot write %s\n",
                          (folder / cue.name).string().c_str());
             return 1;

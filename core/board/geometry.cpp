@@ -9,27 +9,27 @@ namespace gemino {
 
 namespace {
 
-int Pitch(const BoardGeometry& g) {
+int pitch(const BoardGeometry& g) {
     return g.buttonSize + g.buttonSpacing;
 }
 
 } // namespace
 
 int ButtonX(const BoardGeometry& g, int cell) {
-    return (cell % g.columns) * Pitch(g) + BoardGeometry::kMargin;
+    return (cell % g.columns) * pitch(g) + BoardGeometry::kMargin;
 }
 
 int ButtonY(const BoardGeometry& g, int cell) {
-    return (cell / g.columns) * Pitch(g) + BoardGeometry::kMargin;
+    return (cell / g.columns) * pitch(g) + BoardGeometry::kMargin;
 }
 
-std::string CellLabel(const BoardGeometry& g, int cell) {
+std::string cellLabel(const BoardGeometry& g, int cell) {
     static constexpr char kColumns[] = "ABCDEFGHIJ";
     static constexpr char kRowDigits[] = "1234";
     return {kColumns[cell % g.columns], '-', kRowDigits[cell / g.columns]};
 }
 
-std::array<Rect, 2> CellRepaintRects(const BoardGeometry& g, int cell) {
+std::array<Rect, 2> cellRepaintRects(const BoardGeometry& g, int cell) {
     const int x = ButtonX(g, cell);
     const int y = ButtonY(g, cell);
     const int s = g.buttonSize;
@@ -40,11 +40,11 @@ std::array<Rect, 2> CellRepaintRects(const BoardGeometry& g, int cell) {
             Rect{std::max(0, x - gap - s), y + s, x + gap + 2 * s, y + s + gap}};
 }
 
-int ScoreTop(const BoardGeometry& g) {
+int scoreTop(const BoardGeometry& g) {
     return ButtonY(g, (kRows - 1) * g.columns) + g.buttonSpacing + g.buttonSize;
 }
 
-Rect CellTextRect(const BoardGeometry& g, int cell, int textWidth, int textHeight) {
+Rect cellTextRect(const BoardGeometry& g, int cell, int textWidth, int textHeight) {
     const int x = ButtonX(g, cell);
     const int y = ButtonY(g, cell);
     const int left = x + (g.buttonSize - textWidth) / 2;

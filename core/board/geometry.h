@@ -26,13 +26,13 @@ struct BoardGeometry {
 int ButtonX(const BoardGeometry& g, int cell);
 int ButtonY(const BoardGeometry& g, int cell);
 // "A-1" to "J-4": column letter, hyphen, row digit.
-std::string CellLabel(const BoardGeometry& g, int cell);
+std::string cellLabel(const BoardGeometry& g, int cell);
 // The cell's square, and the text band below it reaching one cell to either side.
-std::array<Rect, 2> CellRepaintRects(const BoardGeometry& g, int cell);
+std::array<Rect, 2> cellRepaintRects(const BoardGeometry& g, int cell);
 // Top of the scoreboard band, one spacing below the last row.
-int ScoreTop(const BoardGeometry& g);
+int scoreTop(const BoardGeometry& g);
 // Where an image text of the given size sits: centred under the cell, from its bottom edge.
-Rect CellTextRect(const BoardGeometry& g, int cell, int textWidth, int textHeight);
+Rect cellTextRect(const BoardGeometry& g, int cell, int textWidth, int textHeight);
 
 // What "Maximize Button Size" needs to know of the window, in pixels.
 struct WindowMetrics {

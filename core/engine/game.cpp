@@ -36,7 +36,7 @@ int Game::columns() const {
     return settings_.columns;
 }
 
-void Game::Shuffle(int* cells, int n) {
+void Game::shuffle(int* cells, int n) {
     for (int i = 0; i < n; ++i) {
         const int j = random_.RandomFrom1To(n);
         std::swap(cells[i], cells[j - 1]);
@@ -46,11 +46,11 @@ void Game::Shuffle(int* cells, int n) {
 void Game::NewGame() {
     GEMINO_EXPECTS(columns() >= 1 && columns() <= kMaxColumns);
     const int n = cellsInPlay();
-    const int imageCount = images_.ImageCount();
+    const int imageCount = images_.imageCount();
     GEMINO_EXPECTS(imageCount >= n / 2 && imageCount <= kMaxImages);
 
     if (state_.timedGame) {
-        StopClock();
+        stopClock();
         state_.elapsedSeconds = 0;
     }
 
@@ -63,10 +63,10 @@ void Game::NewGame() {
     for (int i = 0; i < imageCount; ++i) {
         const int j = random_.RandomFrom1To(imageCount);
         if (i != j - 1) {
-            images_.SwapImages(i, j - 1);
+            images_.swapImages(i, j - 1);
         }
     }
-    Shuffle(state_.cellImage.data(), n);
+    shuffle(state_.cellImage.data(), n);
 
     state_.gameOver = 0;
     state_.scores = {0, 0};
@@ -82,32 +82,32 @@ void Game::NewGame() {
     // Cells beyond the board keep no stale marks for a later, wider board.
     state_.cellMatched.fill(0);
     for (int i = 0; i < n; ++i) {
-        presentation_.SetCellButtonVisible(i, false);
+        presentation_.setCellButtonVisible(i, false);
     }
     for (int i = 0; i < n; ++i) {
-        presentation_.SetCellButtonVisible(i, true);
+        presentation_.setCellButtonVisible(i, true);
     }
 
     state_.awaitingFirstPick = 1;
-    presentation_.InvalidateAll();
+    presentation_.invalidateAll();
 }
 
-void Game::ClearKeyboardSelection() {
+void Game::clearKeyboardSelection() {
     state_.selectedColumn = state_.selectedRow = -1;
-    presentation_.RelabelCells(-1, -1);
+    presentation_.relabelCells(-1, -1);
 }
 
 void Game::OnBoardButton(int cell) {
     GEMINO_EXPECTS(cell >= 0 && cell < cellsInPlay());
 
     if (state_.timedGame && state_.awaitingFirstPick) {
-        StartClock();
+        startClock();
         state_.elapsedSeconds = 0;
     }
     state_.awaitingFirstPick = 0;
 
     if (cell == state_.firstPick || state_.cellMatched[cell]) {
-        ClearKeyboardSelection();
+        clearKeyboardSelection();
         return;
     }
 
@@ -122,36 +122,36 @@ void Game::OnBoardButton(int cell) {
 
     if (uncovered) {
         presentation_.InvalidateCell(cell);
-        presentation_.SetCellButtonVisible(cell, false);
+        presentation_.setCellButtonVisible(cell, false);
         if (state_.secondPick != -1) {
             // Both images must be on the screen before the pair is judged.
-            presentation_.RelabelCells(-1, -1);
+            presentation_.relabelCells(-1, -1);
             if (state_.cellImage[state_.firstPick] == state_.cellImage[state_.secondPick]) {
-                ResolveMatch();
+                resolveMatch();
             } else {
-                ResolveMismatch();
+                resolveMismatch();
             }
         }
     }
 
-    ClearKeyboardSelection();
+    clearKeyboardSelection();
 }
 
-bool Game::IsBonusImage(int image) const {
+bool Game::isBonusImage(int image) const {
     return image == state_.bonusImage1 || image == state_.bonusImage2;
 }
 
-void Game::ResolveMatch() {
+void Game::resolveMatch() {
     const int first = state_.firstPick;
     const int second = state_.secondPick;
-    const bool bonus = IsBonusImage(state_.cellImage[first]);
+    const bool bonus = isBonusImage(state_.cellImage[first]);
     PlayCue(bonus ? cue::Bonus : cue::Match, false);
 
     state_.flashFirst = first;
     state_.flashSecond = second;
     state_.cellMatched[first] = state_.cellMatched[second] = 1;
 
-    presentation_.Wait(kMatchedPairShownMs);
+    presentation_.wait(kMatchedPairShownMs);
 
     // An odd number of steps, so the pair ends vanished with both picks cleared.
     const int steps = state_.timedGame ? 1 : std::max(1, 2 * settings_.matchFlashes - 1);
@@ -164,9 +164,9 @@ void Game::ResolveMatch() {
         }
         presentation_.InvalidateCell(state_.flashFirst);
         presentation_.InvalidateCell(state_.flashSecond);
-        presentation_.UpdateNow();
+        presentation_.updateNow();
         if (step + 1 < steps) {
-            presentation_.Wait(kFlashStepMs);
+            presentation_.wait(kFlashStepMs);
         }
     }
 
@@ -180,23 +180,23 @@ void Game::ResolveMatch() {
         kMatchPoints + kStreakPoints * state_.streak + (bonus ? kBonusPoints : 0);
     ++state_.streak;
 
-    presentation_.InvalidateAll();
+    presentation_.invalidateAll();
     CheckGameOver();
 }
 
-void Game::ResolveMismatch() {
-    presentation_.Wait(state_.timedGame ? kTimedUnmatchedShownMs : settings_.unmatchedDisplayTime);
+void Game::resolveMismatch() {
+    presentation_.wait(state_.timedGame ? kTimedUnmatchedShownMs : settings_.unmatchedDisplayTime);
 
-    presentation_.SetCellButtonVisible(state_.firstPick, true);
+    presentation_.setCellButtonVisible(state_.firstPick, true);
     state_.firstPick = -1;
-    presentation_.SetCellButtonVisible(state_.secondPick, true);
+    presentation_.setCellButtonVisible(state_.secondPick, true);
     state_.secondPick = -1;
 
     if (settings_.numberPlayers == 2) {
         state_.currentPlayer = 1 - state_.currentPlayer;
     }
     state_.streak = 0;
-    presentation_.InvalidateAll();
+    presentation_.invalidateAll();
 }
 
 bool Game::CheckGameOver() {
@@ -207,26 +207,26 @@ bool Game::CheckGameOver() {
     }
 
     if (state_.timedGame) {
-        StopClock();
+        stopClock();
     }
     for (int i = 0; i < n; ++i) {
-        presentation_.SetCellButtonVisible(i, false);
+        presentation_.setCellButtonVisible(i, false);
     }
-    presentation_.InvalidateAll();
-    presentation_.UpdateNow();
+    presentation_.invalidateAll();
+    presentation_.updateNow();
 
-    presentation_.Wait(kResultDelayMs);
+    presentation_.wait(kResultDelayMs);
 
     state_.gameOver = 1;
     if (settings_.numberPlayers == 1 || state_.scores[0] != state_.scores[1]) {
         PlayCue(cue::YouWon, false);
     }
-    presentation_.InvalidateAll();
-    presentation_.UpdateNow();
+    presentation_.invalidateAll();
+    presentation_.updateNow();
     return true;
 }
 
-bool Game::KeyIsForTheBoard(const KeyPress& key) {
+bool Game::keyIsForTheBoard(const KeyPress& key) {
     if (key.kind != KeyPress::Kind::Letter) {
         return true;
     }
@@ -236,21 +236,21 @@ bool Game::KeyIsForTheBoard(const KeyPress& key) {
     return !(key.shift && kShiftShortcutLetters.find(key.character) != std::string_view::npos);
 }
 
-bool Game::OnKeyDown(const KeyPress& key) {
-    if (!KeyIsForTheBoard(key)) {
+bool Game::onKeyDown(const KeyPress& key) {
+    if (!keyIsForTheBoard(key)) {
         return false;
     }
     const bool letter = key.kind == KeyPress::Kind::Letter;
 
     if (letter && key.character >= 'A' && key.character < 'A' + columns()) {
         state_.selectedColumn = key.character - 'A';
-        presentation_.RelabelCells(-1, state_.selectedColumn);
+        presentation_.relabelCells(-1, state_.selectedColumn);
     } else if (key.kind == KeyPress::Kind::Digit && key.character >= '1' &&
                key.character <= '0' + kRows) {
         state_.selectedRow = key.character - '1';
-        presentation_.RelabelCells(state_.selectedRow, -1);
+        presentation_.relabelCells(state_.selectedRow, -1);
     } else if (key.kind == KeyPress::Kind::Escape) {
-        ClearKeyboardSelection();
+        clearKeyboardSelection();
     }
 
     if (state_.selectedRow >= 0 && state_.selectedColumn >= 0) {
@@ -260,21 +260,21 @@ bool Game::OnKeyDown(const KeyPress& key) {
 }
 
 void Game::ToggleTimedGame() {
-    if (!CanToggleTimedGame()) {
+    if (!canToggleTimedGame()) {
         return;
     }
     state_.timedGame = 1 - state_.timedGame;
-    presentation_.InvalidateAll();
+    presentation_.invalidateAll();
 }
 
-void Game::StartClock() {
-    presentation_.StartClock();
+void Game::startClock() {
+    presentation_.startClock();
     clockRunning_ = true;
 }
 
-void Game::StopClock() {
+void Game::stopClock() {
     if (clockRunning_) {
-        presentation_.StopClock();
+        presentation_.stopClock();
         clockRunning_ = false;
     }
 }
@@ -285,28 +285,28 @@ void Game::OnTimer(int id) {
         return;
     }
     ++state_.elapsedSeconds;
-    presentation_.InvalidateScoreBand();
+    presentation_.invalidateScoreBand();
 }
 
 void Game::ShowAllImages() {
-    if (!CanShowAllImages()) {
+    if (!canShowAllImages()) {
         return;
     }
     const int n = cellsInPlay();
     for (int i = 0; i < n; ++i) {
-        presentation_.SetCellButtonVisible(i, false);
+        presentation_.setCellButtonVisible(i, false);
     }
     state_.showingAll = 1;
-    presentation_.InvalidateAll();
-    presentation_.UpdateNow();
+    presentation_.invalidateAll();
+    presentation_.updateNow();
 
-    presentation_.Wait(kPreviewMs);
+    presentation_.wait(kPreviewMs);
 
     state_.showingAll = 0;
-    presentation_.InvalidateAll();
-    presentation_.UpdateNow();
+    presentation_.invalidateAll();
+    presentation_.updateNow();
     for (int i = 0; i < n; ++i) {
-        presentation_.SetCellButtonVisible(i, true);
+        presentation_.setCellButtonVisible(i, true);
     }
 }
 
@@ -314,16 +314,16 @@ void Game::PlayCue(const std::string& file, bool wait) {
     if (!settings_.playSounds) {
         return;
     }
-    presentation_.PlaySound(settings_.startupDirectory + "/" + file, wait);
+    presentation_.playSound(settings_.startupDirectory + "/" + file, wait);
 }
 
-void Game::OnNumberPlayersChanged() {
+void Game::onNumberPlayersChanged() {
     // A game that drops to one player goes on with player 1, who is the one shown.
     if (settings_.numberPlayers == 1 && state_.currentPlayer == 1) {
         state_.currentPlayer = 0;
         state_.streak = 0;
     }
-    presentation_.InvalidateAll();
+    presentation_.invalidateAll();
 }
 
 } // namespace gemino

@@ -26,8 +26,8 @@ inline constexpr const char* YouWon = "You Won.wav";
 class ImageList {
 public:
     virtual ~ImageList() = default;
-    virtual int ImageCount() const = 0;
-    virtual void SwapImages(int a, int b) = 0;
+    virtual int imageCount() const = 0;
+    virtual void swapImages(int a, int b) = 0;
 };
 
 struct GameState {
@@ -78,9 +78,9 @@ public:
     // Ends the game when every cell in play is matched; says whether it did.
     bool CheckGameOver();
     // The board's key-down handling; false when the key must go on to the accelerators.
-    bool OnKeyDown(const KeyPress& key);
+    bool onKeyDown(const KeyPress& key);
     // Whether OnKeyDown keeps the key (true) or lets it reach the menu's shortcuts.
-    static bool KeyIsForTheBoard(const KeyPress& key);
+    static bool keyIsForTheBoard(const KeyPress& key);
     // The "Timed Game" command.
     void ToggleTimedGame();
     // A tick of the view's timer.
@@ -90,25 +90,25 @@ public:
     // Plays `file` from the start-up folder when sounds are on.
     void PlayCue(const std::string& file, bool wait);
     // The number of players was changed by a command in the middle of a game.
-    void OnNumberPlayersChanged();
+    void onNumberPlayersChanged();
 
     // Command states.
-    bool CanToggleTimedGame() const { return state_.awaitingFirstPick == 1; }
-    bool CanShowAllImages() const { return state_.awaitingFirstPick == 1; }
-    bool CanChangeBoardLayout() const { return !state_.showingAll && !state_.gameOver; }
+    bool canToggleTimedGame() const { return state_.awaitingFirstPick == 1; }
+    bool canShowAllImages() const { return state_.awaitingFirstPick == 1; }
+    bool canChangeBoardLayout() const { return !state_.showingAll && !state_.gameOver; }
     bool clockRunning() const { return clockRunning_; }
 
     // For tests that need a position the rules can reach only slowly.
     GameState& mutableState() { return state_; }
 
 private:
-    void Shuffle(int* cells, int n);
-    void ResolveMatch();
-    void ResolveMismatch();
-    bool IsBonusImage(int image) const;
-    void ClearKeyboardSelection();
-    void StartClock();
-    void StopClock();
+    void shuffle(int* cells, int n);
+    void resolveMatch();
+    void resolveMismatch();
+    bool isBonusImage(int image) const;
+    void clearKeyboardSelection();
+    void startClock();
+    void stopClock();
 
     GameSettings& settings_;
     Presentation& presentation_;

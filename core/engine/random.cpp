@@ -7,7 +7,7 @@ namespace gemino {
 
 namespace {
 
-std::uint32_t SecondsSinceEpoch() {
+std::uint32_t secondsSinceEpoch() {
     using namespace std::chrono;
     return static_cast<std::uint32_t>(
         duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
@@ -15,7 +15,7 @@ std::uint32_t SecondsSinceEpoch() {
 
 } // namespace
 
-Random::Random() : clock_(SecondsSinceEpoch) {}
+Random::Random() : clock_(secondsSinceEpoch) {}
 
 Random::Random(Clock clock) : clock_(std::move(clock)) {}
 
@@ -24,7 +24,7 @@ void Random::setState(std::uint32_t state) {
     seeded_ = true;
 }
 
-int Random::Draw() {
+int Random::draw() {
     if (!seeded_) {
         setState(clock_());
     }
@@ -32,7 +32,7 @@ int Random::Draw() {
     return static_cast<int>((state_ >> 16) & 0x7fff);
 }
 
-int Random::Scale(int r, int n) {
+int Random::scale(int r, int n) {
     // c is the single-precision number nearest to 1/32767; r * c * (n + 2) is exact in double,
     // so 1 collects the draws that scale to 0, 1 and 2.
     constexpr double c = 32769.0 / 1073741824.0;
@@ -42,10 +42,10 @@ int Random::Scale(int r, int n) {
 
 int Random::RandomFrom1To(int n) {
     assert(n >= 1);
-    return Scale(Draw(), n);
+    return scale(draw(), n);
 }
 
-Random& ProcessRandom() {
+Random& processRandom() {
     static Random random;
     return random;
 }

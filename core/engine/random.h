@@ -17,14 +17,14 @@ public:
     // A number from 1 to n (n >= 1); 1 comes about three times as often as each other value.
     int RandomFrom1To(int n);
     // The next raw draw, 0 to 32767.
-    int Draw();
+    int draw();
 
     void setState(std::uint32_t state);
     std::uint32_t state() const { return state_; }
     bool seeded() const { return seeded_; }
 
     // Maps a raw draw r (0 to 32767) to 1..n exactly as RandomFrom1To does.
-    static int Scale(int r, int n);
+    static int scale(int r, int n);
 
 private:
     Clock clock_;
@@ -33,6 +33,6 @@ private:
 };
 
 // The process-wide source used by the deal and by the icon library loader.
-Random& ProcessRandom();
+Random& processRandom();
 
 } // namespace gemino

@@ -18,19 +18,19 @@ constexpr const char* kTie = "Game is a Tie";
 constexpr const char* kWins = "Wins!";
 
 // Characters, not bytes, decide which name is longer.
-std::size_t CharacterCount(const std::string& utf8) {
+std::size_t characterCount(const std::string& utf8) {
     return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     }));
 }
 
-int Centered(int clientWidth, int width) {
+int centered(int clientWidth, int width) {
     return std::max(0, (clientWidth - width) / 2);
 }
 
 } // namespace
 
-std::string TimeText(const GameState& state) {
+std::string timeText(const GameState& state) {
     if (!state.timedGame) {
         return {};
     }
@@ -41,15 +41,15 @@ std::string TimeText(const GameState& state) {
     return text;
 }
 
-int NameColumnWidth(const GameSettings& settings, const MeasureText& measure) {
+int nameColumnWidth(const GameSettings& settings, const MeasureText& measure) {
     const std::string& longer =
-        CharacterCount(settings.player2Name) > CharacterCount(settings.player1Name)
+        characterCount(settings.player2Name) > characterCount(settings.player1Name)
             ? settings.player2Name
             : settings.player1Name;
     return measure(ScoreFont::Score, longer).width;
 }
 
-std::vector<ScoreText> LayoutScoreboard(const GameState& state, const GameSettings& settings,
+std::vector<ScoreText> layoutScoreboard(const GameState& state, const GameSettings& settings,
                                         const BoardGeometry& geometry, int clientWidth,
                                         const MeasureText& measure) {
     std::vector<ScoreText> texts;
@@ -58,13 +58,13 @@ std::vector<ScoreText> LayoutScoreboard(const GameState& state, const GameSettin
     }
 
     const int x0 = ButtonX(geometry, 0);
-    const int top = ScoreTop(geometry);
-    const int w = NameColumnWidth(settings, measure);
+    const int top = scoreTop(geometry);
+    const int w = nameColumnWidth(settings, measure);
     const int nameRight = x0 + 11 * w / 10;
     const int scoreLeft = x0 + 12 * w / 10;
     const bool over = state.gameOver != 0;
 
-    const std::string time = TimeText(state);
+    const std::string time = timeText(state);
     const std::string score1 = time.empty() ? std::to_string(state.scores[0])
                                             : std::to_string(state.scores[0]) + "     " + time;
 
@@ -106,7 +106,7 @@ std::vector<ScoreText> LayoutScoreboard(const GameState& state, const GameSettin
 
     auto banner = [&](const std::string& text, int y) {
         const TextSize size = measure(ScoreFont::Banner, text);
-        const int x = Centered(clientWidth, size.width);
+        const int x = centered(clientWidth, size.width);
         texts.push_back(ScoreText{text, Rect{x, y, x + size.width, y + size.height},
                                   ScoreFont::Banner, kWhite, kBlue, true});
     };

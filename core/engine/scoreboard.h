@@ -43,12 +43,12 @@ struct ScoreText {
 };
 
 // "m:ss" of the clock; empty when the game is not timed.
-std::string TimeText(const GameState& state);
+std::string timeText(const GameState& state);
 // The width W of the name column: the longer name (in characters), player 1's on a tie.
-int NameColumnWidth(const GameSettings& settings, const MeasureText& measure);
+int nameColumnWidth(const GameSettings& settings, const MeasureText& measure);
 // Every text of the scoreboard and, at the end of the game, of the result banner, in
 // painting order. Empty during the preview.
-std::vector<ScoreText> LayoutScoreboard(const GameState& state, const GameSettings& settings,
+std::vector<ScoreText> layoutScoreboard(const GameState& state, const GameSettings& settings,
                                         const BoardGeometry& geometry, int clientWidth,
                                         const MeasureText& measure);
 

@@ -33,7 +33,7 @@ constexpr std::array<char32_t, 32> kCp1252High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t c) {
+void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -46,17 +46,17 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-std::string Windows1252ToUtf8(std::string_view bytes) {
+std::string windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char32_t{b});
+        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char32_t{b});
     }
     return out;
 }
 
-bool IsNoText(std::string_view text) {
+bool isNoText(std::string_view text) {
     return std::equal(text.begin(), text.end(), kImsNoText.begin(), kImsNoText.end(),
                       [](char a, char b) {
                           const auto fold = [](char c) {
@@ -66,11 +66,11 @@ bool IsNoText(std::string_view text) {
                       });
 }
 
-bool HasLineBreak(std::string_view s) {
+bool hasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool ReadInt32(std::streambuf& in, std::int32_t& value) {
+bool readInt32(std::streambuf& in, std::int32_t& value) {
     std::array<unsigned char, 4> b{};
     if (in.sgetn(reinterpret_cast<char*>(b.data()), 4) != 4) {
         return false;
@@ -81,7 +81,7 @@ bool ReadInt32(std::streambuf& in, std::int32_t& value) {
     return true;
 }
 
-void AppendInt32(std::string& out, std::int32_t value) {
+void appendInt32(std::string& out, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
     for (int shift = 0; shift < 32; shift += 8) {
         out += static_cast<char>((u >> shift) & 0xFF);
@@ -91,7 +91,7 @@ void AppendInt32(std::string& out, std::int32_t value) {
 enum class LineRead { Ok, End, TooLong };
 
 // A line runs to its line feed or, for the last line of a file, to the end of the data.
-LineRead ReadLine(std::streambuf& in, std::string& line) {
+LineRead readLine(std::streambuf& in, std::string& line) {
     line.clear();
     bool any = false;
     for (;;) {
@@ -114,13 +114,13 @@ LineRead ReadLine(std::streambuf& in, std::string& line) {
     }
 }
 
-std::string LastSystemError() {
+std::string lastSystemError() {
     const int error = errno;
     return error == 0 ? std::string() : std::generic_category().message(error);
 }
 
 // A name beside the target that no one else uses; hidden, so dialogs do not offer it.
-std::optional<fs::path> TemporaryBeside(const fs::path& target) {
+std::optional<fs::path> temporaryBeside(const fs::path& target) {
     std::random_device device;
     std::uniform_int_distribution<std::uint32_t> digits;
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -162,7 +162,7 @@ private:
 
 } // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
+bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto b = static_cast<unsigned char>(bytes[i]);
@@ -207,14 +207,14 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string DecodeImsLine(std::string_view bytes) {
-    return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+std::string decodeImsLine(std::string_view bytes) {
+    return isValidUtf8(bytes) ? std::string(bytes) : windows1252ToUtf8(bytes);
 }
 
-ImsReadResult ReadImageSet(std::istream& in) {
+ImsReadResult readImageSet(std::istream& in) {
     ImsReadResult result;
     std::streambuf* buffer = in.rdbuf();
-    if (!buffer || !ReadInt32(*buffer, result.announced)) {
+    if (!buffer || !readInt32(*buffer, result.announced)) {
         result.status = ImsReadStatus::NoCount;
         return result;
     }
@@ -225,12 +225,12 @@ ImsReadResult ReadImageSet(std::istream& in) {
     std::string line;
     for (std::int32_t i = 0; i < result.announced; ++i) {
         ImsEntry entry;
-        if (!ReadInt32(*buffer, entry.iconIndex)) {
+        if (!readInt32(*buffer, entry.iconIndex)) {
             result.status = ImsReadStatus::Truncated;
             return result;
         }
         for (std::string* field : {&entry.sourcePath, &entry.imageText}) {
-            switch (ReadLine(*buffer, line)) {
+            switch (readLine(*buffer, line)) {
             case LineRead::End:
                 result.status = ImsReadStatus::Truncated;
                 return result;
@@ -238,11 +238,11 @@ ImsReadResult ReadImageSet(std::istream& in) {
                 result.status = ImsReadStatus::LineTooLong;
                 return result;
             case LineRead::Ok:
-                *field = DecodeImsLine(line);
+                *field = decodeImsLine(line);
                 break;
             }
         }
-        if (IsNoText(entry.imageText)) {
+        if (isNoText(entry.imageText)) {
             entry.imageText.clear();
         }
         result.entries.push_back(std::move(entry));
@@ -250,13 +250,13 @@ ImsReadResult ReadImageSet(std::istream& in) {
     return result;
 }
 
-ImsReadResult ReadImageSet(std::string_view bytes) {
+ImsReadResult readImageSet(std::string_view bytes) {
     std::istringstream in{std::string(bytes)};
-    return ReadImageSet(in);
+    return readImageSet(in);
 }
 
-ImsReadResult ReadImageSetFile(const std::string& path) {
-    const fs::path file = pathutil::ToFsPath(path);
+ImsReadResult readImageSetFile(const std::string& path) {
+    const fs::path file = pathutil::toFsPath(path);
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     // The system would read a name with a NUL as the shorter name before it.
@@ -276,20 +276,20 @@ ImsReadResult ReadImageSetFile(const std::string& path) {
         result.status = ImsReadStatus::CannotOpen;
         return result;
     }
-    return ReadImageSet(in);
+    return readImageSet(in);
 }
 
-std::optional<std::string> EncodeImageSet(const std::vector<ImsEntry>& entries) {
+std::optional<std::string> encodeImageSet(const std::vector<ImsEntry>& entries) {
     if (entries.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
         return std::nullopt;
     }
     std::string out;
-    AppendInt32(out, static_cast<std::int32_t>(entries.size()));
+    appendInt32(out, static_cast<std::int32_t>(entries.size()));
     for (const ImsEntry& entry : entries) {
-        if (HasLineBreak(entry.sourcePath)) {
+        if (hasLineBreak(entry.sourcePath)) {
             return std::nullopt;
         }
-        AppendInt32(out, entry.iconIndex);
+        appendInt32(out, entry.iconIndex);
         out += entry.sourcePath;
         out += '\n';
         if (entry.imageText.empty()) {
@@ -306,7 +306,7 @@ std::optional<std::string> EncodeImageSet(const std::vector<ImsEntry>& entries) 
 }
 
 bool WriteImageSet(std::ostream& out, const std::vector<ImsEntry>& entries) {
-    const std::optional<std::string> bytes = EncodeImageSet(entries);
+    const std::optional<std::string> bytes = encodeImageSet(entries);
     if (!bytes) {
         return false;
     }
@@ -315,9 +315,9 @@ bool WriteImageSet(std::ostream& out, const std::vector<ImsEntry>& entries) {
     return static_cast<bool>(out);
 }
 
-ImsSaveResult SaveImageSetFile(const std::string& path, const std::vector<ImsEntry>& entries,
+ImsSaveResult saveImageSetFile(const std::string& path, const std::vector<ImsEntry>& entries,
                                const ImsSaveProgress& progress) {
-    const std::optional<std::string> bytes = EncodeImageSet(entries);
+    const std::optional<std::string> bytes = encodeImageSet(entries);
     if (!bytes) {
         return {ImsSaveStatus::UnwritableEntry, {}};
     }
@@ -325,7 +325,7 @@ ImsSaveResult SaveImageSetFile(const std::string& path, const std::vector<ImsEnt
     if (path.empty() || path.find('\0') != std::string::npos) {
         return {ImsSaveStatus::CannotCreate, {}};
     }
-    fs::path target = pathutil::ToFsPath(path);
+    fs::path target = pathutil::toFsPath(path);
     std::error_code ec;
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         const fs::path resolved = fs::canonical(target, ec);
@@ -333,7 +333,7 @@ ImsSaveResult SaveImageSetFile(const std::string& path, const std::vector<ImsEnt
             target = resolved;
         }
     }
-    const std::optional<fs::path> temporaryName = TemporaryBeside(target);
+    const std::optional<fs::path> temporaryName = temporaryBeside(target);
     if (!temporaryName) {
         return {ImsSaveStatus::CannotCreate, {}};
     }
@@ -343,7 +343,7 @@ ImsSaveResult SaveImageSetFile(const std::string& path, const std::vector<ImsEnt
     errno = 0;
     std::ofstream out(temporary.path(), std::ios::binary | std::ios::trunc);
     if (!out) {
-        return {ImsSaveStatus::CannotCreate, LastSystemError()};
+        return {ImsSaveStatus::CannotCreate, lastSystemError()};
     }
 
     for (std::size_t written = 0; written < bytes->size(); written += kSaveChunk) {
@@ -354,14 +354,14 @@ ImsSaveResult SaveImageSetFile(const std::string& path, const std::vector<ImsEnt
         errno = 0;
         out.write(bytes->data() + written, static_cast<std::streamsize>(length));
         if (!out) {
-            return {ImsSaveStatus::WriteFailed, LastSystemError()};
+            return {ImsSaveStatus::WriteFailed, lastSystemError()};
         }
     }
     errno = 0;
     out.flush();
     out.close();
     if (!out) {
-        return {ImsSaveStatus::WriteFailed, LastSystemError()};
+        return {ImsSaveStatus::WriteFailed, lastSystemError()};
     }
 
     const fs::file_status previous = fs::status(target, ec);

@@ -52,14 +52,14 @@ struct ImsReadResult {
 
 // Reads every entry, whether or not its source file exists; a count of 0 or less is a set
 // without entries. Memory grows with the entries actually read, never with the count alone.
-ImsReadResult ReadImageSet(std::istream& in);
-ImsReadResult ReadImageSet(std::string_view bytes);
+ImsReadResult readImageSet(std::istream& in);
+ImsReadResult readImageSet(std::string_view bytes);
 // `path` is UTF-8.
-ImsReadResult ReadImageSetFile(const std::string& path);
+ImsReadResult readImageSetFile(const std::string& path);
 
 // The bytes of a set: texts are written on one line (line breaks become spaces) and an empty
 // text as kImsNoText. Nothing when a path holds a line break, as it could not be read back.
-std::optional<std::string> EncodeImageSet(const std::vector<ImsEntry>& entries);
+std::optional<std::string> encodeImageSet(const std::vector<ImsEntry>& entries);
 // False, with nothing written, when EncodeImageSet refuses the entries or the stream fails.
 bool WriteImageSet(std::ostream& out, const std::vector<ImsEntry>& entries);
 
@@ -86,11 +86,11 @@ using ImsSaveProgress = std::function<bool(std::size_t bytesWritten)>;
 // Writes the set to a temporary file in the target's folder and renames it over the target
 // once it is complete, so a failed or interrupted save leaves the previous file whole. An
 // existing target keeps its permissions; a symbolic link is followed and its target replaced.
-ImsSaveResult SaveImageSetFile(const std::string& path, const std::vector<ImsEntry>& entries,
+ImsSaveResult saveImageSetFile(const std::string& path, const std::vector<ImsEntry>& entries,
                                const ImsSaveProgress& progress = {});
 
 // A line as stored: UTF-8 when it is valid UTF-8, else Windows-1252 converted to UTF-8.
-std::string DecodeImsLine(std::string_view bytes);
-bool IsValidUtf8(std::string_view bytes);
+std::string decodeImsLine(std::string_view bytes);
+bool isValidUtf8(std::string_view bytes);
 
 } // namespace gemino

@@ -105,7 +105,7 @@ constexpr std::pair<int, const char*> kIconFiles[] = {
     {211, "flags/united-states"},
 };
 
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
+bool equalsIgnoringCase(const std::string& a, const char* b) {
     const std::string other(b);
     return a.size() == other.size() &&
            std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
@@ -116,7 +116,7 @@ bool EqualsIgnoringCase(const std::string& a, const char* b) {
 
 } // namespace
 
-std::string ResourceIconPath(int id) {
+std::string resourceIconPath(int id) {
     for (const auto& [number, file] : kIconFiles) {
         if (number == id) {
             return std::string(":/icons/") + file + ".svg";
@@ -125,24 +125,24 @@ std::string ResourceIconPath(int id) {
     return {};
 }
 
-const std::array<int, 20>* StandardSetIcons(const std::string& name) {
-    if (EqualsIgnoringCase(name, "misc")) {
+const std::array<int, 20>* standardSetIcons(const std::string& name) {
+    if (equalsIgnoringCase(name, "misc")) {
         return &MISC_ICON_IDS;
     }
-    if (EqualsIgnoringCase(name, "traffic")) {
+    if (equalsIgnoringCase(name, "traffic")) {
         return &TRAFFIC_ICON_IDS;
     }
-    if (EqualsIgnoringCase(name, "computer")) {
+    if (equalsIgnoringCase(name, "computer")) {
         return &COMPUTER_ICON_IDS;
     }
-    if (EqualsIgnoringCase(name, "flags")) {
+    if (equalsIgnoringCase(name, "flags")) {
         return &FLAG_ICON_IDS;
     }
     return nullptr;
 }
 
-const std::array<const char*, 20>* StandardSetTexts(const std::string& name) {
-    return EqualsIgnoringCase(name, "flags") ? &FLAG_TEXTS : nullptr;
+const std::array<const char*, 20>* standardSetTexts(const std::string& name) {
+    return equalsIgnoringCase(name, "flags") ? &FLAG_TEXTS : nullptr;
 }
 
 } // namespace gemino

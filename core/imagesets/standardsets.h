@@ -19,12 +19,12 @@ inline constexpr int kFinishedBoardIconId = 137;
 inline constexpr int kProgramIconId = 128;
 
 // The resource path (":/icons/...svg") of a built-in icon; empty for an unknown number.
-std::string ResourceIconPath(int id);
+std::string resourceIconPath(int id);
 
 // The table of a standard set name ("misc", "traffic", "computer", "flags", in any case);
 // null when the name is none of them.
-const std::array<int, 20>* StandardSetIcons(const std::string& name);
+const std::array<int, 20>* standardSetIcons(const std::string& name);
 // The texts of a set: FLAG_TEXTS for "flags" (any case), null for the others.
-const std::array<const char*, 20>* StandardSetTexts(const std::string& name);
+const std::array<const char*, 20>* standardSetTexts(const std::string& name);
 
 } // namespace gemino

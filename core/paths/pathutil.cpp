@@ -18,41 +18,41 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
-bool IsSeparator(char c) {
+bool isSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
-bool IsBlank(char c) {
+bool isBlank(char c) {
     return c == ' ';
 }
 
-bool IsWhiteSpace(char c) {
+bool isWhiteSpace(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-char FoldCase(char c) {
+char foldCase(char c) {
     if (c >= 'A' && c <= 'Z')
         return static_cast<char>(c - 'A' + 'a');
     return c;
 }
 
-bool SameCharacter(char a, char b) {
+bool sameCharacter(char a, char b) {
 #ifdef _WIN32
-    return FoldCase(a) == FoldCase(b);
+    return foldCase(a) == foldCase(b);
 #else
     return a == b;
 #endif
 }
 
 // '?' stands for one character, and a character of a UTF-8 name may take several bytes.
-std::size_t NextCharacter(const std::string& s, std::size_t i) {
+std::size_t nextCharacter(const std::string& s, std::size_t i) {
     ++i;
     while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
         ++i;
     return i;
 }
 
-bool HasWildcard(const std::string& s) {
+bool hasWildcard(const std::string& s) {
     return s.find_first_of("*?") != std::string::npos;
 }
 
@@ -64,18 +64,18 @@ struct Match {
 
 // A link counts as what it points to: a link to a deleted set is as good as no set. Only the
 // entry's status is asked for, so a FIFO is never opened.
-bool Exists(const fs::path& entry) {
+bool entryExists(const fs::path& entry) {
     std::error_code ec;
     return fs::exists(fs::status(entry, ec));
 }
 
-std::string WithoutTrailingSeparators(std::string s) {
-    while (s.size() > 1 && IsSeparator(s.back()))
+std::string withoutTrailingSeparators(std::string s) {
+    while (s.size() > 1 && isSeparator(s.back()))
         s.pop_back();
     return s;
 }
 
-std::optional<Match> LookupOrThrow(const std::string& pattern) {
+std::optional<Match> lookupOrThrow(const std::string& pattern) {
     // A path is handed to the operating system as a C string; an embedded NUL would silently
     // shorten it and make it name some other entry.
     if (pattern.empty() || pattern.find('\0') != std::string::npos)
@@ -99,17 +99,17 @@ std::optional<Match> LookupOrThrow(const std::string& pattern) {
 #endif
 
     std::error_code ec;
-    fs::path base = folder.empty() ? fs::current_path(ec) : fs::absolute(ToFsPath(folder), ec);
+    fs::path base = folder.empty() ? fs::current_path(ec) : fs::absolute(toFsPath(folder), ec);
     if (ec)
         return std::nullopt;
     base = base.lexically_normal();
 
     Match match;
-    match.folder = WithoutTrailingSeparators(FromFsPath(base.make_preferred()));
+    match.folder = withoutTrailingSeparators(fromFsPath(base.make_preferred()));
 
-    if (!HasWildcard(name)) {
-        const fs::path entry = base / ToFsPath(name);
-        if (!Exists(entry))
+    if (!hasWildcard(name)) {
+        const fs::path entry = base / toFsPath(name);
+        if (!entryExists(entry))
             return std::nullopt;
         match.name = name;
         match.entry = entry;
@@ -121,21 +121,22 @@ std::optional<Match> LookupOrThrow(const std::string& pattern) {
     fs::directory_iterator it(base, ec);
     const fs::directory_iterator end;
     while (!ec && it != end) {
-        const std::string candidate = FromFsPath(it->path().filename());
-        if (WildcardMatch(name, candidate) && (!best || candidate < *best) && Exists(it->path()))
+        const std::string candidate = fromFsPath(it->path().filename());
+        if (wildcardMatch(name, candidate) && (!best || candidate < *best) &&
+            entryExists(it->path()))
             best = candidate;
         it.increment(ec);
     }
     if (!best)
         return std::nullopt;
     match.name = *best;
-    match.entry = base / ToFsPath(*best);
+    match.entry = base / toFsPath(*best);
     return match;
 }
 
-std::optional<Match> Lookup(const std::string& pattern) {
+std::optional<Match> lookup(const std::string& pattern) {
     try {
-        return LookupOrThrow(pattern);
+        return lookupOrThrow(pattern);
     } catch (const std::exception&) {
         // Conversions of malformed names and allocation failures: the search finds nothing.
         return std::nullopt;
@@ -145,7 +146,7 @@ std::optional<Match> Lookup(const std::string& pattern) {
 } // namespace
 
 // Paths travel as UTF-8; on Windows the narrow path constructor would take the ANSI code page.
-fs::path ToFsPath(const std::string& s) {
+fs::path toFsPath(const std::string& s) {
 #ifdef _WIN32
     return fs::path(std::u8string(s.begin(), s.end()));
 #else
@@ -153,7 +154,7 @@ fs::path ToFsPath(const std::string& s) {
 #endif
 }
 
-std::string FromFsPath(const fs::path& p) {
+std::string fromFsPath(const fs::path& p) {
 #ifdef _WIN32
     const std::u8string u = p.u8string();
     return std::string(u.begin(), u.end());
@@ -177,7 +178,7 @@ bool IsDriveSpec(const std::string& path) {
 std::string GetPathTitle(const std::string& path) {
     if (IsDriveSpec(path))
         return {};
-    const std::optional<Match> match = Lookup(path);
+    const std::optional<Match> match = lookup(path);
     if (!match)
         return {};
     const std::size_t dot = match->name.rfind('.');
@@ -189,25 +190,25 @@ std::string GetPathExtension(const std::string& path) {
     if (dot == std::string::npos)
         return {};
     std::size_t start = dot + 1;
-    while (start < path.size() && IsWhiteSpace(path[start]))
+    while (start < path.size() && isWhiteSpace(path[start]))
         ++start;
     return path.substr(start);
 }
 
 bool PathExists(const std::string& name, const std::string& folder) {
     const std::string pattern = folder.empty() ? name : folder + kSeparator + name;
-    return Lookup(pattern).has_value();
+    return lookup(pattern).has_value();
 }
 
 std::string PopWord(std::string& list) {
     std::size_t i = 0;
-    while (i < list.size() && IsBlank(list[i]))
+    while (i < list.size() && isBlank(list[i]))
         ++i;
     std::size_t end = i;
-    while (end < list.size() && !IsBlank(list[end]))
+    while (end < list.size() && !isBlank(list[end]))
         ++end;
     std::string word = list.substr(i, end - i);
-    while (end < list.size() && IsWhiteSpace(list[end]))
+    while (end < list.size() && isWhiteSpace(list[end]))
         ++end;
     list.erase(0, end);
     return word;
@@ -224,7 +225,7 @@ int FindWordIndex(const std::string& list, const std::string& word) {
             continue;
         bool same = true;
         for (std::size_t k = 0; k < word.size() && same; ++k)
-            same = FoldCase(candidate[k]) == FoldCase(word[k]);
+            same = foldCase(candidate[k]) == foldCase(word[k]);
         if (same)
             return index;
     }
@@ -234,31 +235,31 @@ int FindWordIndex(const std::string& list, const std::string& word) {
 std::string GetPathFolder(const std::string& path) {
     if (IsDriveSpec(path))
         return path;
-    const std::optional<Match> match = Lookup(path);
+    const std::optional<Match> match = lookup(path);
     return match ? match->folder : std::string();
 }
 
 bool IsFolderPath(const std::string& path) {
     if (IsDriveSpec(path))
         return false;
-    const std::optional<Match> match = Lookup(path);
+    const std::optional<Match> match = lookup(path);
     if (!match)
         return false;
     std::error_code ec;
     return fs::is_directory(match->entry, ec);
 }
 
-std::string FindFirstMatch(const std::string& pattern) {
-    const std::optional<Match> match = Lookup(pattern);
+std::string findFirstMatch(const std::string& pattern) {
+    const std::optional<Match> match = lookup(pattern);
     if (!match)
         return {};
     std::string result = match->folder;
-    if (!IsSeparator(result.back()))
+    if (!isSeparator(result.back()))
         result += kSeparator;
     return result + match->name;
 }
 
-bool WildcardMatch(const std::string& pattern, const std::string& name) {
+bool wildcardMatch(const std::string& pattern, const std::string& name) {
     // Greedy matching that backtracks only to the latest '*': linear in practice and never
     // recursive, whatever the pattern.
     std::size_t p = 0;
@@ -271,13 +272,13 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
             starN = n;
         } else if (p < pattern.size() && pattern[p] == '?') {
             ++p;
-            n = NextCharacter(name, n);
-        } else if (p < pattern.size() && SameCharacter(pattern[p], name[n])) {
+            n = nextCharacter(name, n);
+        } else if (p < pattern.size() && sameCharacter(pattern[p], name[n])) {
             ++p;
             ++n;
         } else if (starP != std::string::npos) {
             p = starP + 1;
-            starN = NextCharacter(name, starN);
+            starN = nextCharacter(name, starN);
             n = starN;
         } else {
             return false;

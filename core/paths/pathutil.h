@@ -30,13 +30,13 @@ std::string GetPathFolder(const std::string& path);
 bool IsFolderPath(const std::string& path);
 
 // The entry a lookup finds, as an absolute path; empty when it finds nothing.
-std::string FindFirstMatch(const std::string& pattern);
+std::string findFirstMatch(const std::string& pattern);
 // Whether `name` matches a pattern with '*' and '?' (case-sensitive, as this file system is).
-bool WildcardMatch(const std::string& pattern, const std::string& name);
+bool wildcardMatch(const std::string& pattern, const std::string& name);
 
 // A UTF-8 path as the file system takes it, and back (on Windows the narrow forms would use
 // the ANSI code page).
-std::filesystem::path ToFsPath(const std::string& utf8);
-std::string FromFsPath(const std::filesystem::path& path);
+std::filesystem::path toFsPath(const std::string& utf8);
+std::string fromFsPath(const std::filesystem::path& path);
 
 } // namespace gemino::pathutil

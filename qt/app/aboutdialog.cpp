@@ -10,14 +10,14 @@
 
 namespace gemino {
 
-const char* AboutDialog::OtherProgramsUrl() {
+const char* AboutDialog::otherProgramsUrl() {
     return "https://www.oakvale.example/programs.html";
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("About Gemino"));
     setObjectName("100");
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogUnits::dialogFont());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     const DialogUnits du(font());
@@ -47,7 +47,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     connect(other, &QPushButton::clicked, this, [this] {
         emit otherProgramsRequested();
         // Whatever the desktop makes of it, the box stays open.
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(OtherProgramsUrl())));
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(otherProgramsUrl())));
     });
 
     auto* close = new QPushButton(tr("Close"), this);

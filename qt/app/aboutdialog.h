@@ -11,7 +11,7 @@ public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
     // The maker's page of other programs.
-    static const char* OtherProgramsUrl();
+    static const char* otherProgramsUrl();
 
 signals:
     // Emitted each time the page is asked for, whether or not a browser opens it.

@@ -34,7 +34,7 @@ constexpr std::array<ColumnButton, 10> kColumnButtons = {{{128, 7, 26},
 
 } // namespace
 
-int BoardLayoutDialog::ColumnButtonId(int columns) {
+int BoardLayoutDialog::columnButtonId(int columns) {
     if (columns == 1) {
         return 1008;
     }
@@ -50,15 +50,15 @@ BoardLayoutDialog::BoardLayoutDialog(BoardView& board, QWidget* parent)
 
     addLabel(tr("Number of Columns of Images"), 9, 7, 102, 8);
     // Every cell needs half a pair, so a set of n images fills at most 2n / 4 columns.
-    const int maxColumns = 2 * board_.images().ImageCount() / kRows;
+    const int maxColumns = 2 * board_.images().imageCount() / kRows;
     for (int k = 1; k <= kMaxColumns; ++k) {
         const ColumnButton& place = kColumnButtons[k - 1];
         auto* radio = new QRadioButton(QString::number(k), this);
-        radio->setObjectName(QString::number(ColumnButtonId(k)));
+        radio->setObjectName(QString::number(columnButtonId(k)));
         units().place(radio, place.x, place.y, place.width, 10);
         radio->setChecked(k == chosenColumns_);
         radio->setEnabled(k <= maxColumns);
-        connect(radio, &QRadioButton::clicked, this, [this, k] { OnColumnClicked(k); });
+        connect(radio, &QRadioButton::clicked, this, [this, k] { onColumnClicked(k); });
         columnButtons_[k - 1] = radio;
     }
 
@@ -66,7 +66,7 @@ BoardLayoutDialog::BoardLayoutDialog(BoardView& board, QWidget* parent)
     sizeEdit_ = addNumberField(1011, 127, 82, 40, 14);
     sizeSpin_ = addSpin(1012, sizeEdit_, 169, 82, 10, 14,
                         {kMinSize, kMaxSize, size_, [this](int p, int d) {
-                             return OnGeometryRequest(p + d, kMinSize, kMaxSize, size_,
+                             return onGeometryRequest(p + d, kMinSize, kMaxSize, size_,
                                                       board_.settings().buttonSize);
                          }});
 
@@ -74,7 +74,7 @@ BoardLayoutDialog::BoardLayoutDialog(BoardView& board, QWidget* parent)
     spacingEdit_ = addNumberField(1013, 127, 103, 40, 14);
     spacingSpin_ = addSpin(1014, spacingEdit_, 169, 103, 10, 14,
                            {kMinSpacing, kMaxSpacing, spacing_, [this](int p, int d) {
-                                return OnGeometryRequest(p + d, kMinSpacing, kMaxSpacing, spacing_,
+                                return onGeometryRequest(p + d, kMinSpacing, kMaxSpacing, spacing_,
                                                          board_.settings().buttonSpacing);
                             }});
 
@@ -82,43 +82,43 @@ BoardLayoutDialog::BoardLayoutDialog(BoardView& board, QWidget* parent)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(addButton(3, tr("Use Defaults"), 71, 125, 50, 14), &QPushButton::clicked, this,
-            &BoardLayoutDialog::OnUseDefaults);
+            &BoardLayoutDialog::onUseDefaults);
     connect(addButton(2, tr("Cancel"), 131, 125, 50, 14), &QPushButton::clicked, this,
             &QDialog::reject);
 
-    TransferToControls();
+    transferToControls();
 }
 
-void BoardLayoutDialog::TransferToControls() {
+void BoardLayoutDialog::transferToControls() {
     sizeEdit_->setText(QString::number(size_));
     spacingEdit_->setText(QString::number(spacing_));
 }
 
-void BoardLayoutDialog::RelayoutBoard() {
+void BoardLayoutDialog::relayoutBoard() {
     board_.LayoutButtons();
     board_.update();
 }
 
-void BoardLayoutDialog::OnColumnClicked(int columns) {
+void BoardLayoutDialog::onColumnClicked(int columns) {
     chosenColumns_ = columns;
     columnsChanged_ = true;
     sizeChanged_ = true;
 }
 
-bool BoardLayoutDialog::OnGeometryRequest(int proposed, int lowest, int highest, int& value,
+bool BoardLayoutDialog::onGeometryRequest(int proposed, int lowest, int highest, int& value,
                                           int& setting) {
     if (proposed < lowest || proposed > highest) {
         return false;
     }
     value = setting = proposed;
-    TransferToControls();
+    transferToControls();
     sizeChanged_ = true;
     // The board follows the spins while the dialog is open.
-    RelayoutBoard();
+    relayoutBoard();
     return true;
 }
 
-void BoardLayoutDialog::OnUseDefaults() {
+void BoardLayoutDialog::onUseDefaults() {
     GameSettings& settings = board_.settings();
     SettingsStore& store = board_.store();
     // Applied and written at once, so they stay even if the dialog is cancelled.
@@ -128,12 +128,12 @@ void BoardLayoutDialog::OnUseDefaults() {
     settings.buttonSpacing = spacing_ = defaults::ButtonSpacing;
     spacingSpin_->setPosition(spacing_);
     store.WriteInt(key::ButtonSpacing, spacing_);
-    TransferToControls();
+    transferToControls();
     board_.ReloadBitmaps();
-    RelayoutBoard();
+    relayoutBoard();
 }
 
-void ApplyBoardLayout(BoardView& board, const BoardLayoutDialog& dialog, int result) {
+void applyBoardLayout(BoardView& board, const BoardLayoutDialog& dialog, int result) {
     GameSettings& settings = board.settings();
     SettingsStore& store = board.store();
     if (result == QDialog::Accepted) {
@@ -143,7 +143,7 @@ void ApplyBoardLayout(BoardView& board, const BoardLayoutDialog& dialog, int res
             store.WriteInt(key::NumberColumns, settings.columns);
             board.LayoutButtons();
             board.update();
-            board.NewGameCommand();
+            board.newGameCommand();
         }
     }
     // Size and spacing were applied while the dialog was open, so they stand after "Cancel".

@@ -28,7 +28,7 @@ public:
 
     // The control id of the radio button for `columns` (1 to 10): "1" is 1008, "2" to "8" are
     // 1001 to 1007, "9" and "10" are 1009 and 1010.
-    static int ColumnButtonId(int columns);
+    static int columnButtonId(int columns);
 
     static constexpr int kMinSize = 32;
     static constexpr int kMaxSize = 200;
@@ -36,12 +36,12 @@ public:
     static constexpr int kMaxSpacing = 50;
 
 private:
-    void OnColumnClicked(int columns);
+    void onColumnClicked(int columns);
     // A spin step to `proposed`: refused outside lowest..highest, else shown and applied live.
-    bool OnGeometryRequest(int proposed, int lowest, int highest, int& value, int& setting);
-    void OnUseDefaults();
-    void TransferToControls();
-    void RelayoutBoard();
+    bool onGeometryRequest(int proposed, int lowest, int highest, int& value, int& setting);
+    void onUseDefaults();
+    void transferToControls();
+    void relayoutBoard();
 
     BoardView& board_;
     int chosenColumns_ = 0;
@@ -57,6 +57,6 @@ private:
 };
 
 // Carries out the Board Layout command once its dialog has closed with `result`.
-void ApplyBoardLayout(BoardView& board, const BoardLayoutDialog& dialog, int result);
+void applyBoardLayout(BoardView& board, const BoardLayoutDialog& dialog, int result);
 
 } // namespace gemino

@@ -9,22 +9,22 @@
 
 namespace gemino {
 
-void MainWindow::OnUseCustomImageSet() {
+void MainWindow::onUseCustomImageSet() {
     QFileDialog dialog(this, tr("Open an Image Set"),
                        QString::fromStdString(settings_.startupDirectory));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({tr("Image Sets (*.ims)"), tr("Icon Library Files (*.icl)")});
     dialog.setDefaultSuffix(QStringLiteral("ims"));
-    const QString path = RunFileDialog(dialog);
+    const QString path = runFileDialog(dialog);
     if (!path.isEmpty()) {
         LoadCustomSet(*board_, path, /*atStartup=*/false);
     }
     // Triggering the action toggled its mark; the mark follows the set in play instead.
-    UpdateCommandStates();
+    updateCommandStates();
 }
 
 // The image set editor comes with its own dialog.
-void MainWindow::OnCreateCustomImageSet() {}
+void MainWindow::onCreateCustomImageSet() {}
 
 } // namespace gemino

@@ -7,7 +7,7 @@ namespace gemino {
 
 namespace {
 
-int Scale(int units, int base, int divisor) {
+int scale(int units, int base, int divisor) {
     // Rounds to nearest, as the desktop's own conversion does.
     return (units * base + (units >= 0 ? divisor / 2 : -divisor / 2)) / divisor;
 }
@@ -23,11 +23,11 @@ DialogUnits::DialogUnits(const QFont& font) {
 }
 
 int DialogUnits::toPixelsX(int units) const {
-    return Scale(units, baseX_, 4);
+    return scale(units, baseX_, 4);
 }
 
 int DialogUnits::toPixelsY(int units) const {
-    return Scale(units, baseY_, 8);
+    return scale(units, baseY_, 8);
 }
 
 QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
@@ -38,7 +38,7 @@ void DialogUnits::place(QWidget* widget, int x, int y, int width, int height) co
     widget->setGeometry(toPixels(x, y, width, height));
 }
 
-QFont DialogUnits::DialogFont() {
+QFont DialogUnits::dialogFont() {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                       QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});

@@ -23,7 +23,7 @@ public:
     int baseY() const { return baseY_; }
 
     // The font dialogs are laid out in: 8 points of a plain sans-serif face.
-    static QFont DialogFont();
+    static QFont dialogFont();
 
 private:
     int baseX_ = 0;

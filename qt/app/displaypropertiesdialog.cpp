@@ -25,7 +25,7 @@ DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, Q
         box->setObjectName(QString::number(id));
         units().place(box, 9, y, 123, 13);
         // The values follow the boxes at once.
-        connect(box, &QCheckBox::clicked, this, &DisplayPropertiesDialog::TransferFromControls);
+        connect(box, &QCheckBox::clicked, this, &DisplayPropertiesDialog::transferFromControls);
         return box;
     };
     highlightBox_ = addCheckBox(1017, tr("Highlight Matched Images"), 7);
@@ -38,26 +38,26 @@ DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, Q
     // is until the first step moves it onto the scale.
     timeSpin_ = addSpin(1020, timeEdit_, 183, 63, 10, 14,
                         {kMinTimeSteps, kMaxTimeSteps, time_ / kTimeStepMs,
-                         [this](int p, int d) { return OnTimeRequest(p, d); }});
+                         [this](int p, int d) { return onTimeRequest(p, d); }});
 
     addLabel(tr("# Flashes of Matched Images"), 9, 87, 102, 8);
     flashesEdit_ = addNumberField(1016, 141, 84, 40, 14);
     flashesSpin_ = addSpin(1021, flashesEdit_, 183, 84, 10, 14,
                            {kMinFlashes, kMaxFlashes, flashes_,
-                            [this](int p, int d) { return OnFlashesRequest(p, d); }});
+                            [this](int p, int d) { return onFlashesRequest(p, d); }});
 
     QPushButton* ok = addButton(1, tr("OK"), 9, 110, 50, 14);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &DisplayPropertiesDialog::accept);
     connect(addButton(3, tr("Use Defaults"), 76, 110, 50, 14), &QPushButton::clicked, this,
-            &DisplayPropertiesDialog::OnUseDefaults);
+            &DisplayPropertiesDialog::onUseDefaults);
     connect(addButton(2, tr("Cancel"), 143, 110, 50, 14), &QPushButton::clicked, this,
             &QDialog::reject);
 
-    TransferToControls();
+    transferToControls();
 }
 
-void DisplayPropertiesDialog::TransferToControls() {
+void DisplayPropertiesDialog::transferToControls() {
     highlightBox_->setChecked(highlight_ != 0);
     matcherNameBox_->setChecked(matcherName_ != 0);
     imageTextBox_->setChecked(imageText_ != 0);
@@ -65,7 +65,7 @@ void DisplayPropertiesDialog::TransferToControls() {
     flashesEdit_->setText(QString::number(flashes_));
 }
 
-void DisplayPropertiesDialog::TransferFromControls() {
+void DisplayPropertiesDialog::transferFromControls() {
     highlight_ = highlightBox_->isChecked() ? 1 : 0;
     matcherName_ = matcherNameBox_->isChecked() ? 1 : 0;
     imageText_ = imageTextBox_->isChecked() ? 1 : 0;
@@ -75,31 +75,31 @@ void DisplayPropertiesDialog::TransferFromControls() {
 }
 
 void DisplayPropertiesDialog::accept() {
-    TransferFromControls();
+    transferFromControls();
     QDialog::accept();
 }
 
-bool DisplayPropertiesDialog::OnTimeRequest(int position, int delta) {
+bool DisplayPropertiesDialog::onTimeRequest(int position, int delta) {
     const int proposed = position + delta;
     if (proposed < kMinTimeSteps || proposed > kMaxTimeSteps) {
         return false;
     }
     time_ = proposed * kTimeStepMs;
-    TransferToControls();
+    transferToControls();
     return true;
 }
 
-bool DisplayPropertiesDialog::OnFlashesRequest(int position, int delta) {
+bool DisplayPropertiesDialog::onFlashesRequest(int position, int delta) {
     const int proposed = position + delta;
     if (proposed < kMinFlashes || proposed > kMaxFlashes) {
         return false;
     }
     flashes_ = proposed;
-    TransferToControls();
+    transferToControls();
     return true;
 }
 
-void DisplayPropertiesDialog::OnUseDefaults() {
+void DisplayPropertiesDialog::onUseDefaults() {
     imageText_ = 1;
     matcherName_ = 1;
     // Unlike a first start, the defaults here leave matched images without their square.
@@ -108,10 +108,10 @@ void DisplayPropertiesDialog::OnUseDefaults() {
     time_ = defaults::UnmatchedDisplayTime;
     timeSpin_->setPosition(time_ / kTimeStepMs);
     flashesSpin_->setPosition(flashes_);
-    TransferToControls();
+    transferToControls();
 }
 
-void ApplyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dialog, int result) {
+void applyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dialog, int result) {
     if (result == QDialog::Accepted) {
         GameSettings& settings = board.settings();
         SettingsStore& store = board.store();

@@ -35,11 +35,11 @@ public slots:
     void accept() override;
 
 private:
-    bool OnTimeRequest(int position, int delta);
-    bool OnFlashesRequest(int position, int delta);
-    void OnUseDefaults();
-    void TransferToControls();
-    void TransferFromControls();
+    bool onTimeRequest(int position, int delta);
+    bool onFlashesRequest(int position, int delta);
+    void onUseDefaults();
+    void transferToControls();
+    void transferFromControls();
 
     int highlight_ = 0;
     int matcherName_ = 0;
@@ -56,6 +56,6 @@ private:
 };
 
 // Carries out the Display Properties command once its dialog has closed with `result`.
-void ApplyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dialog, int result);
+void applyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dialog, int result);
 
 } // namespace gemino

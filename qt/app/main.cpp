@@ -18,6 +18,6 @@ int main(int argc, char** argv) {
 
     gemino::SpeakerOutput sound;
     gemino::MainWindow window(settings, store, sound);
-    window.StartUp();
+    window.startUp();
     return QApplication::exec();
 }

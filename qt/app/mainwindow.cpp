@@ -32,7 +32,7 @@ const QString kIdleStatus = QStringLiteral("  ");
 constexpr int kEdge = 2;
 
 // A toolbar picture drawn at its 16 x 15 design size and at twice that for dense screens.
-QIcon ToolbarIcon(int id) {
+QIcon toolbarIcon(int id) {
     const QString file = QStringLiteral(":/toolbar/%1.svg").arg(id);
     QIcon icon;
     if (!QFile::exists(file)) {
@@ -52,7 +52,7 @@ QIcon ToolbarIcon(int id) {
 
 } // namespace
 
-const char* MainWindow::Caption() {
+const char* MainWindow::caption() {
     return " Gemino -- Game of Memory & Concentration";
 }
 
@@ -68,11 +68,11 @@ MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput
     createToolBar();
     createStatusBar();
 
-    connect(board_, &BoardView::stateChanged, this, &MainWindow::UpdateCommandStates);
-    board_->Initialize();
-    setWindowTitle(QString::fromLatin1(Caption()));
+    connect(board_, &BoardView::stateChanged, this, &MainWindow::updateCommandStates);
+    board_->initialize();
+    setWindowTitle(QString::fromLatin1(caption()));
     board_->setFocus();
-    UpdateCommandStates();
+    updateCommandStates();
 }
 
 QAction* MainWindow::addCommand(int id, const QString& text, const QString& shortcut,
@@ -85,7 +85,7 @@ QAction* MainWindow::addCommand(int id, const QString& text, const QString& shor
     action->setStatusTip(statusTip);
     action->setToolTip(toolTip);
     action->setCheckable(checkable);
-    action->setIcon(ToolbarIcon(id));
+    action->setIcon(toolbarIcon(id));
     action->setIconVisibleInMenu(false);
     actions_[id] = action;
     return action;
@@ -100,19 +100,19 @@ void MainWindow::createActions() {
     using namespace command;
     connect(addCommand(NewGame, tr("Start &New Game"), "Ctrl+N", tr("Start a New Game"),
                        tr("Start New Game"), false),
-            &QAction::triggered, board_, &BoardView::NewGameCommand);
+            &QAction::triggered, board_, &BoardView::newGameCommand);
     connect(addCommand(PlayerNames, tr("Set &Player Names..."), "Ctrl+P",
                        tr("Specify the Names of Players 1 and 2"), tr("Set Player Names"), false),
-            &QAction::triggered, this, &MainWindow::OnPlayerNames);
+            &QAction::triggered, this, &MainWindow::onPlayerNames);
     connect(addCommand(OnePlayer, tr("&1-Player Game"), {}, tr("The Game is Played by One Person"),
                        tr("One Player Game"), true),
-            &QAction::triggered, this, [this] { board_->SetNumberPlayers(1); });
+            &QAction::triggered, this, [this] { board_->setNumberPlayers(1); });
     connect(addCommand(TwoPlayers, tr("&2-Player Game"), {}, tr("The Game is Played by Two People"),
                        tr("Two Player Game"), true),
-            &QAction::triggered, this, [this] { board_->SetNumberPlayers(2); });
+            &QAction::triggered, this, [this] { board_->setNumberPlayers(2); });
     connect(addCommand(TimedGame, tr("&Timed Game"), "Ctrl+T",
                        tr("Display the Elapsed Time Since the Game Began"), tr("Timed Game"), true),
-            &QAction::triggered, board_, &BoardView::ToggleTimedGameCommand);
+            &QAction::triggered, board_, &BoardView::toggleTimedGameCommand);
     connect(addCommand(Exit, tr("E&xit"), {}, tr("Quit the application; prompts to save documents"),
                        tr("Exit"), false),
             &QAction::triggered, this, &QWidget::close);
@@ -135,39 +135,39 @@ void MainWindow::createActions() {
                                 tr("Play the game using a set of %1 images").arg(set.kind),
                                 tr(set.toolTip), true);
         const std::string name = set.name;
-        connect(a, &QAction::triggered, this, [this, name] { board_->UseStandardSet(name); });
+        connect(a, &QAction::triggered, this, [this, name] { board_->useStandardSet(name); });
     }
 
     connect(addCommand(CreateCustomImageSet, tr("&Create Custom Image Set..."), "Ctrl+C",
                        tr("Create a Custom Image Set for Use in a Gemino Game"),
                        tr("Create Custom Image Set"), false),
-            &QAction::triggered, this, &MainWindow::OnCreateCustomImageSet);
+            &QAction::triggered, this, &MainWindow::onCreateCustomImageSet);
     connect(addCommand(UseCustomImageSet, tr("Use Custom &Image Set..."), "Ctrl+I",
                        tr("Use Images from a Custom Image Set"), tr("Use Custom Image Set"), true),
-            &QAction::triggered, this, &MainWindow::OnUseCustomImageSet);
+            &QAction::triggered, this, &MainWindow::onUseCustomImageSet);
     connect(addCommand(ShowAllImages, tr("Display &All Images for 5 Seconds"), "Ctrl+A",
                        tr("Display All Images at the Start of the Game"),
                        tr("Display All Images for 5 Seconds"), false),
-            &QAction::triggered, board_, &BoardView::ShowAllImagesCommand);
+            &QAction::triggered, board_, &BoardView::showAllImagesCommand);
     connect(addCommand(BoardLayout, tr("&Board Layout..."), "Ctrl+B",
                        tr("Change the Number of Columns of Images, Image Size and Spacing."),
                        tr("Board Layout"), false),
-            &QAction::triggered, this, &MainWindow::OnBoardLayout);
+            &QAction::triggered, this, &MainWindow::onBoardLayout);
     connect(addCommand(MaximizeButtons, tr("&Maximize Button Size"), "Ctrl+M",
                        tr("This will cause the buttons to become as big as possible"),
                        tr("Max Button Size"), false),
             &QAction::triggered, this, &MainWindow::maximizeButtonSize);
     connect(addCommand(DisplayProperties, tr("&Display Properties..."), "Ctrl+D",
                        tr("Set Various Display Properties"), tr("Display Properties"), false),
-            &QAction::triggered, this, &MainWindow::OnDisplayProperties);
+            &QAction::triggered, this, &MainWindow::onDisplayProperties);
     connect(addCommand(PlaySounds, tr("Play &Sounds"), "Ctrl+S",
                        tr("Enable / Disable the Sounds in the Gemino Game"), tr("Play Sounds"),
                        true),
-            &QAction::triggered, board_, &BoardView::TogglePlaySounds);
+            &QAction::triggered, board_, &BoardView::togglePlaySounds);
     connect(addCommand(About, tr("&About Gemino..."), {},
                        tr("Display program information, version number and copyright"), tr("About"),
                        false),
-            &QAction::triggered, this, &MainWindow::ShowAbout);
+            &QAction::triggered, this, &MainWindow::showAbout);
 
     for (auto& [id, a] : actions_) {
         // Shortcuts work wherever the focus is in the window, as accelerators do.
@@ -212,7 +212,7 @@ void MainWindow::createMenus() {
     help->addAction(action(About));
 
     for (QMenu* menu : {game, images, standard, options, help}) {
-        connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommandStates);
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
     }
 }
 
@@ -255,7 +255,7 @@ void MainWindow::createStatusBar() {
     bar->showMessage(kIdleStatus);
 }
 
-void MainWindow::UpdateCommandStates() {
+void MainWindow::updateCommandStates() {
     using namespace command;
     const GameState& s = board_->game().state();
     const bool previewing = s.showingAll != 0;
@@ -291,11 +291,11 @@ void MainWindow::maximizeButtonSize() {
     // Menu bar, toolbar and status bar: the three bar heights the arithmetic sets aside.
     const int bars = menuBar()->height() + toolBar_->height() + statusBar()->height();
     m.menu = (bars + 2) / 3;
-    board_->MaximizeButtonSizeFor(m);
+    board_->maximizeButtonSizeFor(m);
     update();
 }
 
-void MainWindow::PlaceOnScreen() {
+void MainWindow::placeOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
     const int width = available.width() - 2 - 3 * kEdge;
@@ -309,17 +309,17 @@ void MainWindow::PlaceOnScreen() {
     move(available.topLeft());
 }
 
-void MainWindow::StartUp() {
-    PlaceOnScreen();
+void MainWindow::startUp() {
+    placeOnScreen();
     show();
     // Once shown, the frame's decorations are known and the size can be made exact.
-    PlaceOnScreen();
-    setWindowTitle(QString::fromLatin1(Caption()));
-    board_->ClearKeyboardHighlight();
-    ShowAbout();
+    placeOnScreen();
+    setWindowTitle(QString::fromLatin1(caption()));
+    board_->clearKeyboardHighlight();
+    showAbout();
 }
 
-void MainWindow::ShowAbout() {
+void MainWindow::showAbout() {
     AboutDialog dialog(this);
     dialog.exec();
 }

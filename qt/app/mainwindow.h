@@ -28,24 +28,24 @@ public:
     QToolBar* toolBar() const { return toolBar_; }
 
     // Places the frame at the top left of the screen's available area, less small margins.
-    void PlaceOnScreen();
+    void placeOnScreen();
     // Brings every check mark and enabled state up to date with the game.
-    void UpdateCommandStates();
+    void updateCommandStates();
 
-    static const char* Caption();
+    static const char* caption();
 
     // Shows the frame at its start-up place and size, then the About box over the dealt board.
-    void StartUp();
+    void startUp();
 
 public slots:
-    void ShowAbout();
+    void showAbout();
     // "Use Custom Image Set..." and "Create Custom Image Set...".
-    void OnUseCustomImageSet();
-    void OnCreateCustomImageSet();
+    void onUseCustomImageSet();
+    void onCreateCustomImageSet();
     // The options dialogs.
-    void OnBoardLayout();
-    void OnDisplayProperties();
-    void OnPlayerNames();
+    void onBoardLayout();
+    void onDisplayProperties();
+    void onPlayerNames();
 
 private:
     void createActions();

@@ -6,23 +6,23 @@
 
 namespace gemino {
 
-void MainWindow::OnBoardLayout() {
+void MainWindow::onBoardLayout() {
     BoardLayoutDialog dialog(*board_, this);
     const int result = dialog.exec();
-    ApplyBoardLayout(*board_, dialog, result);
-    UpdateCommandStates();
+    applyBoardLayout(*board_, dialog, result);
+    updateCommandStates();
 }
 
-void MainWindow::OnDisplayProperties() {
+void MainWindow::onDisplayProperties() {
     DisplayPropertiesDialog dialog(board_->settings(), this);
     const int result = dialog.exec();
-    ApplyDisplayProperties(*board_, dialog, result);
+    applyDisplayProperties(*board_, dialog, result);
 }
 
-void MainWindow::OnPlayerNames() {
+void MainWindow::onPlayerNames() {
     PlayerNamesDialog dialog(board_->settings(), this);
     const int result = dialog.exec();
-    ApplyPlayerNames(*board_, dialog, result);
+    applyPlayerNames(*board_, dialog, result);
 }
 
 } // namespace gemino

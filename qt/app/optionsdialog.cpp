@@ -13,10 +13,10 @@ namespace gemino {
 
 OptionsDialog::OptionsDialog(int templateId, const QString& caption, int width, int height,
                              QWidget* parent)
-    : QDialog(parent), units_(DialogUnits::DialogFont()) {
+    : QDialog(parent), units_(DialogUnits::dialogFont()) {
     setObjectName(QString::number(templateId));
     setWindowTitle(caption);
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogUnits::dialogFont());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));

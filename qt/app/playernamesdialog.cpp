@@ -33,7 +33,7 @@ void PlayerNamesDialog::accept() {
     QDialog::accept();
 }
 
-void ApplyPlayerNames(BoardView& board, const PlayerNamesDialog& dialog, int result) {
+void applyPlayerNames(BoardView& board, const PlayerNamesDialog& dialog, int result) {
     if (result != QDialog::Accepted) {
         return;
     }

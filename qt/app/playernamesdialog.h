@@ -32,6 +32,6 @@ private:
 };
 
 // Carries out the Player Names command once its dialog has closed with `result`.
-void ApplyPlayerNames(BoardView& board, const PlayerNamesDialog& dialog, int result);
+void applyPlayerNames(BoardView& board, const PlayerNamesDialog& dialog, int result);
 
 } // namespace gemino

@@ -9,11 +9,11 @@ namespace gemino {
 
 namespace {
 
-QString KeyOf(const std::string& name) {
+QString keyOf(const std::string& name) {
     return QStringLiteral("Settings/") + QString::fromStdString(name);
 }
 
-std::unique_ptr<QSettings> OpenUserSettings() {
+std::unique_ptr<QSettings> openUserSettings() {
 #ifdef Q_OS_WIN
     // QSettings' organisation/application form would stop one level short of this key.
     return std::make_unique<QSettings>(
@@ -32,7 +32,7 @@ std::unique_ptr<QSettings> OpenUserSettings() {
 
 } // namespace
 
-QSettingsStore::QSettingsStore() : settings_(OpenUserSettings()) {}
+QSettingsStore::QSettingsStore() : settings_(openUserSettings()) {}
 
 QSettingsStore::QSettingsStore(const QString& iniFilePath)
     : settings_(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat)) {}
@@ -40,11 +40,11 @@ QSettingsStore::QSettingsStore(const QString& iniFilePath)
 QSettingsStore::~QSettingsStore() = default;
 
 QVariant QSettingsStore::value(const std::string& name) const {
-    return settings_->value(KeyOf(name));
+    return settings_->value(keyOf(name));
 }
 
 void QSettingsStore::write(const std::string& name, const QVariant& value) {
-    settings_->setValue(KeyOf(name), value);
+    settings_->setValue(keyOf(name), value);
     // Write-through; a store that cannot be written keeps the value for this run only.
     settings_->sync();
 }

@@ -30,11 +30,11 @@ constexpr int kMatcherNameLength = 8;
 constexpr int kMinButtonSize = 32;
 constexpr int kMaxButtonSize = 200;
 
-QRect ToQRect(const Rect& r) {
+QRect toQRect(const Rect& r) {
     return QRect(r.left, r.top, r.width(), r.height());
 }
 
-QFont MakeFont(QStringList families, int pixels) {
+QFont makeFont(QStringList families, int pixels) {
     QFont font;
     font.setFamilies(families);
     font.setPixelSize(pixels);
@@ -85,10 +85,10 @@ private:
 BoardView::BoardView(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
                      QWidget* parent)
     : QWidget(parent), settings_(settings), store_(store), sound_(sound),
-      game_(settings, *this, images_, ProcessRandom()),
-      imageTextFont_(MakeFont({"Arial", "Liberation Sans"}, 10)),
-      scoreFont_(MakeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 18)),
-      bannerFont_(MakeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 32)),
+      game_(settings, *this, images_, processRandom()),
+      imageTextFont_(makeFont({"Arial", "Liberation Sans"}, 10)),
+      scoreFont_(makeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 18)),
+      bannerFont_(makeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 32)),
       finishedBoardIcon_(std::make_unique<CSetImage>()) {
     setObjectName("board");
     setFocusPolicy(Qt::StrongFocus);
@@ -102,7 +102,7 @@ BoardView::BoardView(GameSettings& settings, SettingsStore& store, SoundOutput& 
         button->hide();
         button->installEventFilter(this);
         connect(button, &QPushButton::clicked, this,
-                [this, i] { RunEngine([this, i] { game_.OnBoardButton(i); }); });
+                [this, i] { runEngine([this, i] { game_.OnBoardButton(i); }); });
         buttons_[i] = button;
     }
 }
@@ -117,15 +117,15 @@ QPushButton* BoardView::cellButton(int cell) const {
     return cell >= 0 && cell < kMaxCells ? buttons_[cell] : nullptr;
 }
 
-void BoardView::Initialize() {
+void BoardView::initialize() {
     LayoutButtons();
-    LoadStartupSet();
+    loadStartupSet();
     game_.NewGame();
-    InvalidateAll();
+    invalidateAll();
     emit stateChanged();
 }
 
-void BoardView::LoadStartupSet() {
+void BoardView::loadStartupSet() {
     std::string& standard = settings_.standardSetName;
     std::string& custom = settings_.customSetPath;
     if (standard.empty() && custom.empty()) {
@@ -138,14 +138,14 @@ void BoardView::LoadStartupSet() {
     // A stored custom set that cannot be played, a stored name that is none of the four, or
     // both names stored at once (possible only by editing the settings by hand) play the
     // miscellaneous set for this run; the stored values are left as they are.
-    if (standard.empty() || !StandardSetIcons(standard)) {
+    if (standard.empty() || !standardSetIcons(standard)) {
         standard = defaults::StandardSetName;
     }
     custom.clear();
     images_.LoadStandardSet(standard);
 }
 
-template <typename Operation> void BoardView::RunEngine(Operation&& operation) {
+template <typename Operation> void BoardView::runEngine(Operation&& operation) {
     ++busy_;
     operation();
     --busy_;
@@ -157,40 +157,40 @@ template <typename Operation> void BoardView::RunEngine(Operation&& operation) {
     emit stateChanged();
 }
 
-void BoardView::NewGameCommand() {
-    RunEngine([this] { game_.NewGame(); });
+void BoardView::newGameCommand() {
+    runEngine([this] { game_.NewGame(); });
 }
 
-void BoardView::ToggleTimedGameCommand() {
-    RunEngine([this] { game_.ToggleTimedGame(); });
+void BoardView::toggleTimedGameCommand() {
+    runEngine([this] { game_.ToggleTimedGame(); });
 }
 
-void BoardView::ShowAllImagesCommand() {
-    RunEngine([this] { game_.ShowAllImages(); });
+void BoardView::showAllImagesCommand() {
+    runEngine([this] { game_.ShowAllImages(); });
 }
 
-void BoardView::UseStandardSet(const std::string& name) {
+void BoardView::useStandardSet(const std::string& name) {
     settings_.standardSetName = name;
     settings_.customSetPath.clear();
     images_.LoadStandardSet(name);
     store_.WriteString(key::StandardImageSet, name);
     store_.WriteString(key::CustomImageSet, "");
-    RunEngine([this] { game_.NewGame(); });
+    runEngine([this] { game_.NewGame(); });
 }
 
-void BoardView::SetNumberPlayers(int players) {
+void BoardView::setNumberPlayers(int players) {
     settings_.numberPlayers = players;
     store_.WriteInt(key::NumberPlayers, players);
-    RunEngine([this] { game_.OnNumberPlayersChanged(); });
+    runEngine([this] { game_.onNumberPlayersChanged(); });
 }
 
-void BoardView::TogglePlaySounds() {
+void BoardView::togglePlaySounds() {
     settings_.playSounds = !settings_.playSounds;
     store_.WriteBool(key::PlaySounds, settings_.playSounds);
     emit stateChanged();
 }
 
-void BoardView::MaximizeButtonSizeFor(const WindowMetrics& metrics) {
+void BoardView::maximizeButtonSizeFor(const WindowMetrics& metrics) {
     // Kept within the stored range, so the size chosen here is still the size at the next start.
     const int size = MaximizeButtonSize(metrics, settings_.columns, settings_.buttonSpacing);
     settings_.buttonSize = std::clamp(size, kMinButtonSize, kMaxButtonSize);
@@ -198,12 +198,12 @@ void BoardView::MaximizeButtonSizeFor(const WindowMetrics& metrics) {
     LayoutButtons();
     store_.WriteInt(key::ButtonSize, settings_.buttonSize);
     store_.WriteInt(key::ButtonSpacing, settings_.buttonSpacing);
-    InvalidateAll();
+    invalidateAll();
     emit stateChanged();
 }
 
 void BoardView::ReloadBitmaps() {
-    for (int i = 0; i < images_.ImageCount(); ++i) {
+    for (int i = 0; i < images_.imageCount(); ++i) {
         CSetImage* image = images_.image(i);
         if (image && image->isBitmap) {
             const QString text = image->text;
@@ -221,7 +221,7 @@ void BoardView::LayoutButtons() {
     const int n = kRows * g.columns;
     for (int i = 0; i < n; ++i) {
         CellButton* button = buttons_[i];
-        button->setLabel(QString::fromStdString(CellLabel(g, i)));
+        button->setLabel(QString::fromStdString(cellLabel(g, i)));
         button->setGeometry(ButtonX(g, i), ButtonY(g, i), g.buttonSize, g.buttonSize);
         // A cell uncovered in the turn under way stays uncovered through a re-layout.
         const GameState& state = game_.state();
@@ -231,37 +231,37 @@ void BoardView::LayoutButtons() {
     }
 }
 
-void BoardView::ClearKeyboardHighlight() {
+void BoardView::clearKeyboardHighlight() {
     auto& s = game_.mutableState();
     s.selectedColumn = s.selectedRow = -1;
-    RelabelCells(-1, -1);
+    relabelCells(-1, -1);
 }
 
 // --- Presentation ---
 
-void BoardView::SetCellButtonVisible(int cell, bool visible) {
+void BoardView::setCellButtonVisible(int cell, bool visible) {
     buttons_[cell]->setVisible(visible);
 }
 
-void BoardView::InvalidateAll() {
+void BoardView::invalidateAll() {
     pending_ += rect();
     update();
 }
 
 void BoardView::InvalidateCell(int cell) {
-    for (const Rect& r : CellRepaintRects(geometry(), cell)) {
-        pending_ += ToQRect(r);
-        update(ToQRect(r));
+    for (const Rect& r : cellRepaintRects(geometry(), cell)) {
+        pending_ += toQRect(r);
+        update(toQRect(r));
     }
 }
 
-void BoardView::InvalidateScoreBand() {
-    const QRect band(0, ScoreTop(geometry()), width(), height());
+void BoardView::invalidateScoreBand() {
+    const QRect band(0, scoreTop(geometry()), width(), height());
     pending_ += band;
     update(band);
 }
 
-void BoardView::UpdateNow() {
+void BoardView::updateNow() {
     if (!pending_.isEmpty()) {
         repaint(pending_);
         pending_ = QRegion();
@@ -270,7 +270,7 @@ void BoardView::UpdateNow() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
-void BoardView::Pause(int ms) {
+void BoardView::pause(int ms) {
     const int scaled = static_cast<int>(std::lround(ms * timeScale_));
     if (scaled <= 0) {
         return;
@@ -281,18 +281,18 @@ void BoardView::Pause(int ms) {
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-void BoardView::Wait(int ms) {
-    UpdateNow();
+void BoardView::wait(int ms) {
+    updateNow();
     emit stateChanged();
-    Pause(ms);
+    pause(ms);
 }
 
-void BoardView::StartClock() {
-    StopClock();
+void BoardView::startClock() {
+    stopClock();
     clockTimer_ = startTimer(1000);
 }
 
-void BoardView::StopClock() {
+void BoardView::stopClock() {
     if (clockTimer_ != 0) {
         killTimer(clockTimer_);
         clockTimer_ = 0;
@@ -300,15 +300,15 @@ void BoardView::StopClock() {
     tickPending_ = false;
 }
 
-void BoardView::PlaySound(const std::string& path, bool wait) {
-    const int length = sound_.Play(QString::fromStdString(path));
+void BoardView::playSound(const std::string& path, bool wait) {
+    const int length = sound_.play(QString::fromStdString(path));
     if (wait && length > 0) {
-        UpdateNow();
-        Pause(length);
+        updateNow();
+        pause(length);
     }
 }
 
-void BoardView::RelabelCells(int row, int column) {
+void BoardView::relabelCells(int row, int column) {
     highlightRow_ = row;
     highlightColumn_ = column;
     const BoardGeometry g = geometry();
@@ -323,7 +323,7 @@ void BoardView::RelabelCells(int row, int column) {
             }
         }
     }
-    UpdateNow();
+    updateNow();
 }
 
 // --- events ---
@@ -337,16 +337,16 @@ void BoardView::timerEvent(QTimerEvent* event) {
         tickPending_ = true;
         return;
     }
-    RunEngine([this] { game_.OnTimer(kClockTimerId); });
+    runEngine([this] { game_.OnTimer(kClockTimerId); });
 }
 
 void BoardView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The whole board is repainted so the banner stays centred and the tiling complete.
-    InvalidateAll();
+    invalidateAll();
 }
 
-bool BoardView::HandleKey(QKeyEvent* key, bool apply) {
+bool BoardView::handleKey(QKeyEvent* key, bool apply) {
     const Qt::KeyboardModifiers mods = key->modifiers();
     // Alt and F10 belong to the menu bar, as they never reach a board on other desktops.
     if (mods & (Qt::AltModifier | Qt::MetaModifier) || key->key() == Qt::Key_F10 ||
@@ -370,24 +370,24 @@ bool BoardView::HandleKey(QKeyEvent* key, bool apply) {
         return true; // a modifier alone changes nothing
     }
     if (!apply) {
-        return Game::KeyIsForTheBoard(press);
+        return Game::keyIsForTheBoard(press);
     }
     bool handled = false;
-    RunEngine([&] { handled = game_.OnKeyDown(press); });
+    runEngine([&] { handled = game_.onKeyDown(press); });
     return handled;
 }
 
 bool BoardView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         // Claiming the key keeps it from the menu's shortcuts.
-        if (HandleKey(static_cast<QKeyEvent*>(event), false)) {
+        if (handleKey(static_cast<QKeyEvent*>(event), false)) {
             event->accept();
             return true;
         }
         return false;
     }
     if (event->type() == QEvent::KeyPress) {
-        return HandleKey(static_cast<QKeyEvent*>(event), true);
+        return handleKey(static_cast<QKeyEvent*>(event), true);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -398,7 +398,7 @@ void BoardView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     PaintBoard(painter);
     if (!game_.state().showingAll) {
-        PaintScoreboard(painter);
+        paintScoreboard(painter);
     }
 }
 
@@ -411,14 +411,14 @@ void BoardView::DrawCellImage(QPainter& painter, int cell) {
     if (!image) {
         return;
     }
-    image->Draw(painter, QRect(x, y, s, s));
+    image->draw(painter, QRect(x, y, s, s));
     if (settings_.displayImageText && !image->text.isEmpty()) {
         const QFontMetrics metrics(imageTextFont_);
         const Rect r =
-            CellTextRect(g, cell, metrics.horizontalAdvance(image->text), metrics.height());
+            cellTextRect(g, cell, metrics.horizontalAdvance(image->text), metrics.height());
         painter.save();
         painter.setFont(imageTextFont_);
-        painter.drawText(ToQRect(r),
+        painter.drawText(toQRect(r),
                          Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
                          image->text);
         painter.restore();
@@ -440,7 +440,7 @@ void BoardView::PaintBoard(QPainter& painter) {
     if (s.gameOver) {
         for (int ty = 0; ty <= height() / kTileSize; ++ty) {
             for (int tx = 0; tx <= width() / kTileSize; ++tx) {
-                finishedBoardIcon_->Draw(
+                finishedBoardIcon_->draw(
                     painter, QRect(tx * kTileSize, ty * kTileSize, kTileSize, kTileSize));
             }
         }
@@ -475,7 +475,7 @@ void BoardView::PaintBoard(QPainter& painter) {
     }
 }
 
-void BoardView::PaintScoreboard(QPainter& painter) {
+void BoardView::paintScoreboard(QPainter& painter) {
     const QFontMetrics scoreMetrics(scoreFont_);
     const QFontMetrics bannerMetrics(bannerFont_);
     const MeasureText measure = [&](ScoreFont font, const std::string& text) {
@@ -483,9 +483,9 @@ void BoardView::PaintScoreboard(QPainter& painter) {
         const QString t = QString::fromStdString(text);
         return TextSize{m.horizontalAdvance(t), m.height()};
     };
-    const auto texts = LayoutScoreboard(game_.state(), settings_, geometry(), width(), measure);
+    const auto texts = layoutScoreboard(game_.state(), settings_, geometry(), width(), measure);
     for (const ScoreText& t : texts) {
-        const QRect r = ToQRect(t.rect);
+        const QRect r = toQRect(t.rect);
         painter.save();
         painter.setClipRect(r);
         painter.setFont(t.font == ScoreFont::Score ? scoreFont_ : bannerFont_);

@@ -32,7 +32,7 @@ public:
     ~BoardView() override;
 
     // The first initialisation: lays out the board, loads the set the settings name and deals.
-    void Initialize();
+    void initialize();
 
     GameSettings& settings() { return settings_; }
     SettingsStore& store() { return store_; }
@@ -51,20 +51,20 @@ public:
     int clockTimerId() const { return clockTimer_; }
 
     // Commands.
-    void NewGameCommand();
-    void ToggleTimedGameCommand();
-    void ShowAllImagesCommand();
-    void UseStandardSet(const std::string& name);
-    void SetNumberPlayers(int players);
-    void TogglePlaySounds();
+    void newGameCommand();
+    void toggleTimedGameCommand();
+    void showAllImagesCommand();
+    void useStandardSet(const std::string& name);
+    void setNumberPlayers(int players);
+    void togglePlaySounds();
     // Sizes the buttons to fill a window with these metrics (see MaximizeButtonSize).
-    void MaximizeButtonSizeFor(const WindowMetrics& metrics);
+    void maximizeButtonSizeFor(const WindowMetrics& metrics);
     // Places, labels and shows the buttons for the current geometry.
     void LayoutButtons();
     // Reloads every bitmap image at the current button size.
     void ReloadBitmaps();
     // Clears the keyboard's half-made choice and its highlight.
-    void ClearKeyboardHighlight();
+    void clearKeyboardHighlight();
     // Removes and returns the label highlight state, for tests: -1 when none.
     int highlightedRow() const { return highlightRow_; }
     int highlightedColumn() const { return highlightColumn_; }
@@ -83,25 +83,25 @@ protected:
 
 private:
     // Presentation
-    void SetCellButtonVisible(int cell, bool visible) override;
-    void InvalidateAll() override;
+    void setCellButtonVisible(int cell, bool visible) override;
+    void invalidateAll() override;
     void InvalidateCell(int cell) override;
-    void InvalidateScoreBand() override;
-    void UpdateNow() override;
-    void Wait(int ms) override;
-    void StartClock() override;
-    void StopClock() override;
-    void PlaySound(const std::string& path, bool wait) override;
-    void RelabelCells(int row, int column) override;
+    void invalidateScoreBand() override;
+    void updateNow() override;
+    void wait(int ms) override;
+    void startClock() override;
+    void stopClock() override;
+    void playSound(const std::string& path, bool wait) override;
+    void relabelCells(int row, int column) override;
 
     // Runs an engine operation; ticks that fall due meanwhile are handled once it is over.
-    template <typename Operation> void RunEngine(Operation&& operation);
-    void Pause(int ms);
-    void LoadStartupSet();
+    template <typename Operation> void runEngine(Operation&& operation);
+    void pause(int ms);
+    void loadStartupSet();
     void PaintBoard(QPainter& painter);
     void DrawCellImage(QPainter& painter, int cell);
-    void PaintScoreboard(QPainter& painter);
-    bool HandleKey(QKeyEvent* key, bool apply);
+    void paintScoreboard(QPainter& painter);
+    bool handleKey(QKeyEvent* key, bool apply);
 
     GameSettings& settings_;
     SettingsStore& store_;

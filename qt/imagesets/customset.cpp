@@ -31,33 +31,33 @@ namespace gemino {
 
 namespace {
 
-MessageBoxHook& MessageHook() {
+MessageBoxHook& messageHook() {
     static MessageBoxHook hook;
     return hook;
 }
 
-FileDialogHook& DialogHook() {
+FileDialogHook& dialogHook() {
     static FileDialogHook hook;
     return hook;
 }
 
-QString Extension(const std::string& path) {
+QString extension(const std::string& path) {
     return QString::fromStdString(pathutil::GetPathExtension(path));
 }
 
-bool IsPictureSource(const std::string& path) {
+bool isPictureSource(const std::string& path) {
     static const QStringList kPictures = {"bmp", "jpg", "jpeg", "png", "gif", "svg", "svgz"};
-    return kPictures.contains(Extension(path), Qt::CaseInsensitive);
+    return kPictures.contains(extension(path), Qt::CaseInsensitive);
 }
 
 // A source that is gone, or that names a folder, a device or a FIFO, is skipped: only regular
 // files are ever opened.
-bool IsUsableSource(const std::string& path) {
+bool isUsableSource(const std::string& path) {
     return pathutil::PathExists(path, std::string()) && iconfile::IsRegularFile(path);
 }
 
 // The first `keep` positions of 0..n-1 shuffled as the icon library loader shuffles them.
-std::vector<int> RandomPositions(int n, int keep, Random& random) {
+std::vector<int> randomPositions(int n, int keep, Random& random) {
     std::vector<int> positions(static_cast<std::size_t>(n));
     std::iota(positions.begin(), positions.end(), 0);
     for (int i = 0; i < n; ++i) {
@@ -69,7 +69,7 @@ std::vector<int> RandomPositions(int n, int keep, Random& random) {
 }
 
 // Why a file that should be opened cannot be; empty when it can.
-QString OpenProblem(const QString& path) {
+QString openProblem(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
         return QObject::tr("The file does not exist.");
@@ -84,13 +84,13 @@ QString OpenProblem(const QString& path) {
     return {};
 }
 
-QString ReadProblem(const ImsReadResult& read, const QString& path) {
+QString readProblem(const ImsReadResult& read, const QString& path) {
     switch (read.status) {
     case ImsReadStatus::Ok:
         return {};
     case ImsReadStatus::CannotOpen:
     case ImsReadStatus::NotAFile: {
-        const QString problem = OpenProblem(path);
+        const QString problem = openProblem(path);
         return problem.isEmpty() ? QObject::tr("It cannot be opened.") : problem;
     }
     case ImsReadStatus::NoCount:
@@ -110,14 +110,14 @@ QString ReadProblem(const ImsReadResult& read, const QString& path) {
 
 } // namespace
 
-void SetMessageBoxHook(MessageBoxHook hook) {
-    MessageHook() = std::move(hook);
+void setMessageBoxHook(MessageBoxHook hook) {
+    messageHook() = std::move(hook);
 }
 
-void ShowMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
+void showMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
                     const QString& text) {
-    if (MessageHook()) {
-        MessageHook()(parent, icon, caption, text);
+    if (messageHook()) {
+        messageHook()(parent, icon, caption, text);
         return;
     }
     QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information,
@@ -125,13 +125,13 @@ void ShowMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
     box.exec();
 }
 
-void SetFileDialogHook(FileDialogHook hook) {
-    DialogHook() = std::move(hook);
+void setFileDialogHook(FileDialogHook hook) {
+    dialogHook() = std::move(hook);
 }
 
-QString RunFileDialog(QFileDialog& dialog) {
-    if (DialogHook()) {
-        return DialogHook()(dialog);
+QString runFileDialog(QFileDialog& dialog) {
+    if (dialogHook()) {
+        return dialogHook()(dialog);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
@@ -139,28 +139,28 @@ QString RunFileDialog(QFileDialog& dialog) {
     return dialog.selectedFiles().constFirst();
 }
 
-bool IsIconLibraryPath(const QString& path) {
-    return Extension(path.toStdString()).compare(QLatin1String("icl"), Qt::CaseInsensitive) == 0;
+bool isIconLibraryPath(const QString& path) {
+    return extension(path.toStdString()).compare(QLatin1String("icl"), Qt::CaseInsensitive) == 0;
 }
 
 SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, Random& random) {
     images.ReleaseImages();
-    images.SetCount(0);
-    const ImsReadResult read = ReadImageSetFile(path.toStdString());
+    images.setCount(0);
+    const ImsReadResult read = readImageSetFile(path.toStdString());
     if (!read.ok()) {
-        return {0, ReadProblem(read, path)};
+        return {0, readProblem(read, path)};
     }
 
     std::vector<const ImsEntry*> usable;
     for (const ImsEntry& entry : read.entries) {
-        if (IsUsableSource(entry.sourcePath)) {
+        if (isUsableSource(entry.sourcePath)) {
             usable.push_back(&entry);
         }
     }
     if (usable.size() > static_cast<std::size_t>(kMaxImages)) {
         // A large set shows a different selection each time it is loaded.
         std::vector<int> chosen =
-            RandomPositions(static_cast<int>(usable.size()), kMaxImages, random);
+            randomPositions(static_cast<int>(usable.size()), kMaxImages, random);
         std::sort(chosen.begin(), chosen.end());
         std::vector<const ImsEntry*> kept;
         for (const int position : chosen) {
@@ -172,42 +172,42 @@ SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, 
     for (const ImsEntry* entry : usable) {
         auto image = std::make_unique<CSetImage>();
         const QString source = QString::fromStdString(entry->sourcePath);
-        if (IsPictureSource(entry->sourcePath)) {
+        if (isPictureSource(entry->sourcePath)) {
             image->LoadBitmapFile(source, buttonSize);
         } else {
             image->LoadFileIcon(source, entry->iconIndex);
         }
         image->text = QString::fromStdString(entry->imageText);
-        images.Append(std::move(image));
+        images.append(std::move(image));
     }
-    images.SetCount(static_cast<int>(usable.size()));
-    return {images.ImageCount(), {}};
+    images.setCount(static_cast<int>(usable.size()));
+    return {images.imageCount(), {}};
 }
 
 SetLoad LoadIconLibrary(ImageSet& images, const QString& path, Random& random) {
     images.ReleaseImages();
-    images.SetCount(0);
-    if (const QString problem = OpenProblem(path); !problem.isEmpty()) {
+    images.setCount(0);
+    if (const QString problem = openProblem(path); !problem.isEmpty()) {
         return {0, problem};
     }
-    const int n = FileIconCount(path);
+    const int n = fileIconCount(path);
     if (n < 2) {
         return {std::max(n, 0), {}};
     }
     const int m = std::min(n, kMaxImages);
-    for (const int index : RandomPositions(n, m, random)) {
+    for (const int index : randomPositions(n, m, random)) {
         // A library's icons carry no text, and no index: they are not reloaded one by one.
         auto image = std::make_unique<CSetImage>();
         image->icon = LoadFileIcon(path, index);
-        images.Append(std::move(image));
+        images.append(std::move(image));
     }
-    images.SetCount(m);
+    images.setCount(m);
     return {m, {}};
 }
 
 bool ReduceColumnsToFit(BoardView& board, const QString& message) {
     GameSettings& settings = board.settings();
-    const int fit = 2 * board.images().ImageCount() / kRows;
+    const int fit = 2 * board.images().imageCount() / kRows;
     // A board of no columns cannot be laid out; loaders refuse sets that small beforehand.
     if (fit < 1 || fit >= settings.columns) {
         return false;
@@ -216,20 +216,20 @@ bool ReduceColumnsToFit(BoardView& board, const QString& message) {
     board.store().WriteInt(key::NumberColumns, fit);
     board.LayoutButtons();
     board.update();
-    ShowMessageBox(&board, MessageIcon::Information, QObject::tr("Not Enough Images"), message);
+    showMessageBox(&board, MessageIcon::Information, QObject::tr("Not Enough Images"), message);
     return true;
 }
 
 bool LoadCustomSet(BoardView& board, const QString& path, bool atStartup) {
     GameSettings& settings = board.settings();
-    const bool library = IsIconLibraryPath(path);
+    const bool library = isIconLibraryPath(path);
     // Loaded aside: the set in play stays whole until the new one has proved playable.
     ImageSet loaded;
     SetLoad load;
     {
         WaitCursor wait;
-        load = library ? LoadIconLibrary(loaded, path, ProcessRandom())
-                       : LoadImageSetFile(loaded, path, settings.buttonSize, ProcessRandom());
+        load = library ? LoadIconLibrary(loaded, path, processRandom())
+                       : LoadImageSetFile(loaded, path, settings.buttonSize, processRandom());
     }
 
     const QString shown = QDir::toNativeSeparators(path);
@@ -237,7 +237,7 @@ bool LoadCustomSet(BoardView& board, const QString& path, bool atStartup) {
         if (!atStartup) {
             const QString what =
                 library ? QObject::tr("the icon library") : QObject::tr("the image set");
-            ShowMessageBox(&board, MessageIcon::Warning, QObject::tr("Image Set Not Loaded"),
+            showMessageBox(&board, MessageIcon::Warning, QObject::tr("Image Set Not Loaded"),
                            QObject::tr("Gemino could not read %1\n%2\n\n%3\n\nThe images in play "
                                        "are kept.")
                                .arg(what, shown, load.error));
@@ -256,7 +256,7 @@ bool LoadCustomSet(BoardView& board, const QString& path, bool atStartup) {
                                          "be found.")
                            : QObject::tr("The image set\n%1\nnames only one image file "
                                          "that can be found."));
-            ShowMessageBox(&board, MessageIcon::Warning, QObject::tr("Not Enough Images"),
+            showMessageBox(&board, MessageIcon::Warning, QObject::tr("Not Enough Images"),
                            text.arg(shown) +
                                QObject::tr("\n\nA game needs at least 2 images, so the images "
                                            "in play are kept."));
@@ -278,7 +278,7 @@ bool LoadCustomSet(BoardView& board, const QString& path, bool atStartup) {
                                                     "reduced due to the number of images in the "
                                                     "image set."));
     if (!atStartup) {
-        board.NewGameCommand();
+        board.newGameCommand();
     }
     return true;
 }

@@ -35,7 +35,7 @@ SetLoad LoadIconLibrary(ImageSet& images, const QString& path, Random& random);
 bool ReduceColumnsToFit(BoardView& board, const QString& message);
 
 // Whether a path is played as an icon library: its extension is "icl" in any case.
-bool IsIconLibraryPath(const QString& path);
+bool isIconLibraryPath(const QString& path);
 
 // Plays an image set file (".ims", or any extension but ".icl") or an icon library (".icl").
 // On success the set replaces the one in play, the settings name the file, the columns are
@@ -50,12 +50,12 @@ bool LoadCustomSet(BoardView& board, const QString& path, bool atStartup);
 enum class MessageIcon { Information, Warning };
 using MessageBoxHook = std::function<void(QWidget* parent, MessageIcon icon, const QString& caption,
                                           const QString& text)>;
-void SetMessageBoxHook(MessageBoxHook hook);
-void ShowMessageBox(QWidget* parent, MessageIcon icon, const QString& caption, const QString& text);
+void setMessageBoxHook(MessageBoxHook hook);
+void showMessageBox(QWidget* parent, MessageIcon icon, const QString& caption, const QString& text);
 
 // Returns the chosen file, or an empty string when the dialog was cancelled.
 using FileDialogHook = std::function<QString(QFileDialog& dialog)>;
-void SetFileDialogHook(FileDialogHook hook);
-QString RunFileDialog(QFileDialog& dialog);
+void setFileDialogHook(FileDialogHook hook);
+QString runFileDialog(QFileDialog& dialog);
 
 } // namespace gemino

@@ -7,7 +7,7 @@
 
 namespace gemino {
 
-void ImageSet::SwapImages(int a, int b) {
+void ImageSet::swapImages(int a, int b) {
     std::swap(images_[a], images_[b]);
 }
 
@@ -24,8 +24,8 @@ void ImageSet::ReleaseImages() {
 void ImageSet::LoadStandardSet(const std::string& name) {
     ReleaseImages();
     imageCount_ = kMaxImages;
-    const auto* icons = StandardSetIcons(name);
-    const auto* texts = StandardSetTexts(name);
+    const auto* icons = standardSetIcons(name);
+    const auto* texts = standardSetTexts(name);
     for (int k = 0; k < kMaxImages; ++k) {
         images_[k] = std::make_unique<CSetImage>();
         if (icons) {
@@ -37,7 +37,7 @@ void ImageSet::LoadStandardSet(const std::string& name) {
     }
 }
 
-void ImageSet::Append(std::unique_ptr<CSetImage> image) {
+void ImageSet::append(std::unique_ptr<CSetImage> image) {
     int slot = 0;
     while (slot < kMaxImages && images_[slot]) {
         ++slot;

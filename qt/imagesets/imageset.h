@@ -14,8 +14,8 @@ namespace gemino {
 // The board's list of at most 20 images that the deal draws from.
 class ImageSet : public ImageList {
 public:
-    int ImageCount() const override { return imageCount_; }
-    void SwapImages(int a, int b) override;
+    int imageCount() const override { return imageCount_; }
+    void swapImages(int a, int b) override;
 
     CSetImage* image(int i) const;
 
@@ -26,8 +26,8 @@ public:
     void LoadStandardSet(const std::string& name);
 
     // Adds an image at the end; the list takes ownership. At most kMaxImages.
-    void Append(std::unique_ptr<CSetImage> image);
-    void SetCount(int count) { imageCount_ = count; }
+    void append(std::unique_ptr<CSetImage> image);
+    void setCount(int count) { imageCount_ = count; }
     // Exchanges the whole list with `other`, so a set loaded aside replaces this one at once.
     void swap(ImageSet& other) noexcept {
         images_.swap(other.images_);

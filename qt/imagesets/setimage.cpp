@@ -27,7 +27,7 @@ bool CSetImage::LoadResourceIcon(int id) {
     icon = QIcon();
     vector_.reset();
     renderedSizes_.clear();
-    const QString resource = QString::fromStdString(ResourceIconPath(id));
+    const QString resource = QString::fromStdString(resourceIconPath(id));
     if (resource.isEmpty() || !QFile::exists(resource)) {
         return false;
     }
@@ -78,7 +78,7 @@ bool CSetImage::hasPicture() const {
     return isBitmap ? !bitmap.isNull() : (vector_ != nullptr || !icon.isNull());
 }
 
-void CSetImage::Draw(QPainter& painter, const QRect& target) const {
+void CSetImage::draw(QPainter& painter, const QRect& target) const {
     if (isBitmap) {
         if (!bitmap.isNull()) {
             painter.drawPixmap(target, bitmap);

@@ -28,7 +28,7 @@ public:
 
     bool hasPicture() const;
     // Draws the picture stretched to `target`; nothing when there is no picture.
-    void Draw(QPainter& painter, const QRect& target) const;
+    void draw(QPainter& painter, const QRect& target) const;
 
     bool isBitmap = false;
     QPixmap bitmap;

@@ -17,12 +17,12 @@ namespace gemino {
 
 namespace {
 
-int Side(const QImage& image) {
+int side(const QImage& image) {
     return std::max(image.width(), image.height());
 }
 
 // Whole-number enlargements keep the hard edges of pixel art; anything else is resampled.
-QImage Stretch(const QImage& image, const QSize& size) {
+QImage stretch(const QImage& image, const QSize& size) {
     if (image.size() == size) {
         return image;
     }
@@ -34,7 +34,7 @@ QImage Stretch(const QImage& image, const QSize& size) {
         .scaled(size, Qt::IgnoreAspectRatio, mode);
 }
 
-QImage Disabled(QImage image) {
+QImage disabled(QImage image) {
     image = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -70,9 +70,9 @@ public:
                 return cached.pixmap;
             }
         }
-        QImage image = IconCellImage(images_, size);
+        QImage image = iconCellImage(images_, size);
         if (mode == QIcon::Disabled) {
-            image = Disabled(std::move(image));
+            image = disabled(std::move(image));
         }
         // Boards redraw at one or two sizes; a few entries cover them without growing.
         if (cache_.size() == 4) {
@@ -106,13 +106,13 @@ private:
     std::vector<Cached> cache_;
 };
 
-QIcon IconFromIco(const std::optional<std::vector<unsigned char>>& ico) {
-    return ico ? IconFromImages(DecodeIcoImages(*ico)) : QIcon();
+QIcon iconFromIco(const std::optional<std::vector<unsigned char>>& ico) {
+    return ico ? iconFromImages(decodeIcoImages(*ico)) : QIcon();
 }
 
 } // namespace
 
-std::vector<IconImage> DecodeIcoImages(std::span<const unsigned char> ico) {
+std::vector<IconImage> decodeIcoImages(std::span<const unsigned char> ico) {
     std::vector<IconImage> images;
     for (const iconfile::IcoImage& found : iconfile::IcoImages(ico)) {
         IconImage decoded;
@@ -138,7 +138,7 @@ std::vector<IconImage> DecodeIcoImages(std::span<const unsigned char> ico) {
     return images;
 }
 
-QImage IconCellImage(const std::vector<IconImage>& images, const QSize& size) {
+QImage iconCellImage(const std::vector<IconImage>& images, const QSize& size) {
     if (images.empty() || size.isEmpty()) {
         return {};
     }
@@ -146,8 +146,8 @@ QImage IconCellImage(const std::vector<IconImage>& images, const QSize& size) {
     // Ranks images by how well they suit the cell: covering it beats not, then closer in
     // size, then deeper.
     const auto better = [want](const IconImage& a, const IconImage& b) {
-        const int sideA = Side(a.image);
-        const int sideB = Side(b.image);
+        const int sideA = side(a.image);
+        const int sideB = side(b.image);
         const bool coversA = sideA >= want;
         const bool coversB = sideB >= want;
         if (coversA != coversB) {
@@ -159,29 +159,29 @@ QImage IconCellImage(const std::vector<IconImage>& images, const QSize& size) {
         return a.bitCount > b.bitCount;
     };
     const auto best = std::min_element(images.begin(), images.end(), better);
-    return Stretch(best->image, size);
+    return stretch(best->image, size);
 }
 
-QIcon IconFromImages(std::vector<IconImage> images) {
+QIcon iconFromImages(std::vector<IconImage> images) {
     if (images.empty()) {
         return {};
     }
     return QIcon(new FileIconEngine(std::move(images)));
 }
 
-int FileIconCount(const QString& path) {
+int fileIconCount(const QString& path) {
     return iconfile::IconCount(path.toStdString());
 }
 
 QIcon LoadFileIcon(const QString& path, int index) {
-    return IconFromIco(iconfile::IconGroupAsIco(path.toStdString(), index));
+    return iconFromIco(iconfile::IconGroupAsIco(path.toStdString(), index));
 }
 
-QList<QIcon> LoadFileIcons(const QString& path) {
+QList<QIcon> loadFileIcons(const QString& path) {
     auto file = iconfile::IconFile::Open(path.toStdString());
     QList<QIcon> icons;
     for (int i = 0; i < file.Count(); ++i) {
-        icons.append(IconFromIco(file.GroupAsIco(i)));
+        icons.append(iconFromIco(file.GroupAsIco(i)));
     }
     return icons;
 }

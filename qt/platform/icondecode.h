@@ -23,21 +23,21 @@ struct IconImage {
 // with their masks) go to our own decoder, `iconfile::DecodeDib`, rather than to Qt's ICO
 // reader, which reads no 16-bit images and turns masked pixels that carry a colour into
 // opaque black; PNG images go to Qt's PNG reader.
-std::vector<IconImage> DecodeIcoImages(std::span<const unsigned char> ico);
+std::vector<IconImage> decodeIcoImages(std::span<const unsigned char> ico);
 
 // The picture a cell of `size` draws: the smallest image that covers the cell (the deepest
 // among equals), else the largest, stretched to exactly `size`. Null when there is no image.
-QImage IconCellImage(const std::vector<IconImage>& images, const QSize& size);
+QImage iconCellImage(const std::vector<IconImage>& images, const QSize& size);
 
 // An icon whose pixmaps always have the size asked for, made from the image that suits it.
 // Null when `images` is empty.
-QIcon IconFromImages(std::vector<IconImage> images);
+QIcon iconFromImages(std::vector<IconImage> images);
 
-int FileIconCount(const QString& path);
+int fileIconCount(const QString& path);
 // Icon `index` of an executable, library, icon library or icon file; null when the file has
 // no such icon or none of its images decodes.
 QIcon LoadFileIcon(const QString& path, int index);
 // All icons of a file, read in one pass; entry k is icon k.
-QList<QIcon> LoadFileIcons(const QString& path);
+QList<QIcon> loadFileIcons(const QString& path);
 
 } // namespace gemino

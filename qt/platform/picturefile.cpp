@@ -29,18 +29,18 @@ constexpr std::uint64_t kMaxExpansion = 1024;
 // Boards and lists never draw a picture larger than this.
 constexpr int kMaxSide = 4096;
 
-bool IsVector(const QByteArray& format) {
+bool isVector(const QByteArray& format) {
     return format == "svg" || format == "svgz";
 }
 
-bool IsAllowedFormat(const QByteArray& format) {
+bool isAllowedFormat(const QByteArray& format) {
     static const std::array<QByteArray, 6> kFormats = {"bmp", "jpeg", "png", "gif", "svg", "svgz"};
     return std::find(kFormats.begin(), kFormats.end(), format) != kFormats.end();
 }
 
 } // namespace
 
-bool IsPictureFile(const QString& path) {
+bool isPictureFile(const QString& path) {
     static const std::array<QString, 7> kExtensions = {
         QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"),
         QStringLiteral("gif"), QStringLiteral("svg"), QStringLiteral("svgz")};
@@ -53,7 +53,7 @@ bool IsPictureFile(const QString& path) {
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
 
-QImage LoadPictureImage(const QString& path, int size) {
+QImage loadPictureImage(const QString& path, int size) {
     if (size <= 0 || size > kMaxSide || !iconfile::IsRegularFile(path.toStdString())) {
         return {};
     }
@@ -63,10 +63,10 @@ QImage LoadPictureImage(const QString& path, int size) {
     }
     QImageReader reader(&file);
     const QByteArray format = reader.format().toLower();
-    if (!IsAllowedFormat(format)) {
+    if (!isAllowedFormat(format)) {
         return {};
     }
-    if (!IsVector(format)) {
+    if (!isVector(format)) {
         const QSize full = reader.size();
         if (full.isEmpty()) {
             return {};
@@ -93,12 +93,12 @@ QImage LoadPictureImage(const QString& path, int size) {
 }
 
 QPixmap LoadBitmapFile(const QString& path, int size) {
-    const QImage image = LoadPictureImage(path, size);
+    const QImage image = loadPictureImage(path, size);
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
-QPixmap LoadEditorImage(const QString& path, int index) {
-    if (IsPictureFile(path)) {
+QPixmap loadEditorImage(const QString& path, int index) {
+    if (isPictureFile(path)) {
         return LoadBitmapFile(path, kEditorImageSide);
     }
     const QIcon icon = LoadFileIcon(path, index);

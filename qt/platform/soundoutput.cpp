@@ -13,14 +13,14 @@ namespace gemino {
 
 namespace {
 
-std::uint32_t Le32(const char* p) {
+std::uint32_t le32(const char* p) {
     const auto* u = reinterpret_cast<const unsigned char*>(p);
     return u[0] | (u[1] << 8) | (u[2] << 16) | (std::uint32_t(u[3]) << 24);
 }
 
 } // namespace
 
-int WaveLengthMs(const QString& path) {
+int waveLengthMs(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile()) {
         return 0;
@@ -40,13 +40,13 @@ int WaveLengthMs(const QString& path) {
         if (chunk.size() < 8) {
             return 0;
         }
-        const std::uint32_t size = Le32(chunk.constData() + 4);
+        const std::uint32_t size = le32(chunk.constData() + 4);
         if (chunk.startsWith("fmt ")) {
             const QByteArray fmt = file.read(std::min<std::uint32_t>(size, 16));
             if (fmt.size() < 16) {
                 return 0;
             }
-            byteRate = Le32(fmt.constData() + 8);
+            byteRate = le32(fmt.constData() + 8);
             if (!file.seek(file.pos() + (size - 16) + (size & 1))) {
                 return 0;
             }
@@ -66,12 +66,12 @@ int WaveLengthMs(const QString& path) {
 SpeakerOutput::SpeakerOutput() = default;
 SpeakerOutput::~SpeakerOutput() = default;
 
-int SpeakerOutput::Play(const QString& path) {
+int SpeakerOutput::play(const QString& path) {
     if (playing_) {
         playing_->stop();
         playing_.reset();
     }
-    const int length = WaveLengthMs(path);
+    const int length = waveLengthMs(path);
     if (length <= 0 || QMediaDevices::defaultAudioOutput().isNull()) {
         return 0;
     }

@@ -80,12 +80,12 @@ constexpr std::array<int, 16> kToolbarCommands = {32773, 32795, 32777, 32778, 32
                                                   32796, 32782, 32781, 32771, 32772, 32791,
                                                   32774, 32787, 32794, 32790};
 
-QString IconPath(int id) {
-    return QString::fromStdString(ResourceIconPath(id));
+QString iconPath(int id) {
+    return QString::fromStdString(resourceIconPath(id));
 }
 
 // Null when the file is missing or does not parse.
-QImage Render(const QString& path, QSize size) {
+QImage render(const QString& path, QSize size) {
     QSvgRenderer renderer(path);
     if (!renderer.isValid()) {
         return {};
@@ -99,7 +99,7 @@ QImage Render(const QString& path, QSize size) {
 }
 
 // Share of the pixels that carry paint: an empty <svg/> is valid and renders as nothing.
-double Coverage(const QImage& image) {
+double paintedShare(const QImage& image) {
     qint64 painted = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -109,7 +109,7 @@ double Coverage(const QImage& image) {
     return double(painted) / (double(image.width()) * image.height());
 }
 
-bool Near(QRgb got, QRgb expected) {
+bool near(QRgb got, QRgb expected) {
     // Per channel; the colours of flags that look alike differ by more.
     const auto near = [](int a, int b) { return std::abs(a - b) <= 32; };
     return qAlpha(got) == 255 && near(qRed(got), qRed(expected)) &&
@@ -140,10 +140,10 @@ void TestArtwork::pictureRenders_data() {
     for (const auto* ids :
          {&MISC_ICON_IDS, &TRAFFIC_ICON_IDS, &COMPUTER_ICON_IDS, &FLAG_ICON_IDS}) {
         for (const int id : *ids) {
-            files.insert(IconPath(id));
+            files.insert(iconPath(id));
             for (const int size : {32, 200}) {
                 QTest::addRow("#%d at %d", id, size)
-                    << IconPath(id) << QSize(size, size) << 0.05 << true;
+                    << iconPath(id) << QSize(size, size) << 0.05 << true;
             }
         }
     }
@@ -155,7 +155,7 @@ void TestArtwork::pictureRenders_data() {
     }
     for (const int size : {16, 256}) {
         QTest::addRow("program icon at %d", size)
-            << IconPath(kProgramIconId) << QSize(size, size) << 0.5 << true;
+            << iconPath(kProgramIconId) << QSize(size, size) << 0.5 << true;
     }
 }
 
@@ -164,10 +164,10 @@ void TestArtwork::pictureRenders() {
     QFETCH(QSize, size);
     QFETCH(double, coverage);
     QFETCH(bool, clearCorners);
-    const QImage image = Render(path, size);
+    const QImage image = render(path, size);
     QVERIFY2(!image.isNull(), qPrintable(path + " is missing or does not parse"));
-    QVERIFY2(Coverage(image) > coverage,
-             qPrintable(QStringLiteral("only %1 of the pixels painted").arg(Coverage(image))));
+    QVERIFY2(paintedShare(image) > coverage,
+             qPrintable(QStringLiteral("only %1 of the pixels painted").arg(paintedShare(image))));
     if (clearCorners) {
         const int r = size.width() - 1;
         const int b = size.height() - 1;
@@ -188,11 +188,11 @@ void TestArtwork::flagShowsItsCountry() {
     QFETCH(int, position);
     const FlagLook& flag = kFlags[position];
     QCOMPARE(QString::fromUtf8(FLAG_TEXTS.at(position)), QString::fromUtf8(flag.country));
-    const QImage image = Render(IconPath(FLAG_ICON_IDS.at(position)), QSize(64, 64));
+    const QImage image = render(iconPath(FLAG_ICON_IDS.at(position)), QSize(64, 64));
     QVERIFY(!image.isNull());
     for (const Sample& sample : flag.samples) {
         const QRgb got = image.pixel(int(sample.x * 2), int(sample.y * 2));
-        QVERIFY2(Near(got, sample.colour),
+        QVERIFY2(near(got, sample.colour),
                  qPrintable(QStringLiteral("at (%1, %2): got %3, expected %4")
                                 .arg(sample.x)
                                 .arg(sample.y)

@@ -23,30 +23,30 @@ public:
     };
     static constexpr int kPopLength = 120;
 
-    void SetCellButtonVisible(int cell, bool visible) override {
+    void setCellButtonVisible(int cell, bool visible) override {
         buttonVisible[cell] = visible;
         record((visible ? "show " : "hide ") + std::to_string(cell));
     }
-    void InvalidateAll() override { record("invalidateAll"); }
+    void invalidateAll() override { record("invalidateAll"); }
     void InvalidateCell(int cell) override { record("invalidateCell " + std::to_string(cell)); }
-    void InvalidateScoreBand() override { record("invalidateScoreBand"); }
-    void UpdateNow() override {
+    void invalidateScoreBand() override { record("invalidateScoreBand"); }
+    void updateNow() override {
         record("update");
         frames.push_back({now, game->state().firstPick, game->state().secondPick});
     }
-    void Wait(int ms) override {
+    void wait(int ms) override {
         record("wait " + std::to_string(ms));
         now += ms;
     }
-    void StartClock() override { clockRunning = true; }
-    void StopClock() override { clockRunning = false; }
-    void PlaySound(const std::string& path, bool wait) override {
+    void startClock() override { clockRunning = true; }
+    void stopClock() override { clockRunning = false; }
+    void playSound(const std::string& path, bool wait) override {
         sounds.push_back(path.substr(path.find_last_of('/') + 1));
         soundPaths.push_back(path);
         record("sound " + sounds.back());
         now += wait ? kPopLength : 0;
     }
-    void RelabelCells(int row, int column) override {
+    void relabelCells(int row, int column) override {
         record("relabel");
         highlightRow = row;
         highlightColumn = column;
@@ -95,7 +95,7 @@ public:
             images.push_back(i);
         }
     }
-    int ImageCount() const override { return static_cast<int>(images.size()); }
-    void SwapImages(int a, int b) override { std::swap(images[a], images[b]); }
+    int imageCount() const override { return static_cast<int>(images.size()); }
+    void swapImages(int a, int b) override { std::swap(images[a], images[b]); }
     std::vector<int> images;
 };

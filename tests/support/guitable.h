@@ -20,7 +20,7 @@
 // Sound that records what was played and claims each cue lasts 100 ms.
 class RecordingSound : public gemino::SoundOutput {
 public:
-    int Play(const QString& path) override {
+    int play(const QString& path) override {
         played.push_back(path.section('/', -1).toStdString());
         return 100;
     }
@@ -33,7 +33,7 @@ struct GuiTable {
     explicit GuiTable(int columns = 8, int seed = 1) {
         settings.columns = columns;
         settings.startupDirectory = "/cues";
-        gemino::ProcessRandom().setState(static_cast<std::uint32_t>(seed));
+        gemino::processRandom().setState(static_cast<std::uint32_t>(seed));
         window = std::make_unique<gemino::MainWindow>(settings, store, sound);
         board()->setTimeScale(0);
         window->resize(900, 700);
@@ -85,7 +85,7 @@ struct GuiTable {
 };
 
 // How many pixels of `image` inside `area` have exactly `color`.
-inline int CountColor(const QImage& image, const QRect& area, QRgb color) {
+inline int countColor(const QImage& image, const QRect& area, QRgb color) {
     int n = 0;
     const QRect r = area.intersected(image.rect());
     for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -97,7 +97,7 @@ inline int CountColor(const QImage& image, const QRect& area, QRgb color) {
 }
 
 // How many pixels inside `area` are nearly black, as anti-aliased black text is.
-inline int CountDark(const QImage& image, const QRect& area) {
+inline int countDark(const QImage& image, const QRect& area) {
     int n = 0;
     const QRect r = area.intersected(image.rect());
     for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -110,7 +110,7 @@ inline int CountDark(const QImage& image, const QRect& area) {
 }
 
 // How many distinct colours `area` holds: one for an empty background, many for a picture.
-inline int DistinctColors(const QImage& image, const QRect& area) {
+inline int distinctColors(const QImage& image, const QRect& area) {
     std::vector<QRgb> seen;
     const QRect r = area.intersected(image.rect());
     for (int y = r.top(); y <= r.bottom(); ++y) {

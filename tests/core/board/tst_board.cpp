@@ -10,12 +10,12 @@ using namespace gemino;
 namespace {
 
 // Every character is 10 px wide in the score font and 20 px in the banner font.
-TextSize FixedWidth(ScoreFont font, const std::string& text) {
+TextSize fixedWidth(ScoreFont font, const std::string& text) {
     const int per = font == ScoreFont::Score ? 10 : 20;
     return {per * static_cast<int>(text.size()), font == ScoreFont::Score ? 25 : 37};
 }
 
-const ScoreText* Find(const std::vector<ScoreText>& texts, const std::string& text) {
+const ScoreText* findText(const std::vector<ScoreText>& texts, const std::string& text) {
     for (const auto& t : texts) {
         if (t.text == text) {
             return &t;
@@ -38,18 +38,18 @@ private slots:
         for (const auto& c : cells) {
             QCOMPARE(ButtonX(g, c.cell), c.x);
             QCOMPARE(ButtonY(g, c.cell), c.y);
-            QCOMPARE(CellLabel(g, c.cell), std::string(c.label));
+            QCOMPARE(cellLabel(g, c.cell), std::string(c.label));
         }
-        QCOMPARE(CellRepaintRects(g, 9)[0], (Rect{72, 72, 122, 122}));
-        QCOMPARE(CellRepaintRects(g, 9)[1], (Rect{10, 122, 184, 134}));
-        QCOMPARE(CellRepaintRects(g, 8)[1].left, 0); // never left of the window
+        QCOMPARE(cellRepaintRects(g, 9)[0], (Rect{72, 72, 122, 122}));
+        QCOMPARE(cellRepaintRects(g, 9)[1], (Rect{10, 122, 184, 134}));
+        QCOMPARE(cellRepaintRects(g, 8)[1].left, 0); // never left of the window
         // An image text is centred under its cell, reaching equally to both sides.
-        QCOMPARE(CellTextRect(g, 1, 90, 12), (Rect{52, 60, 142, 72}));
+        QCOMPARE(cellTextRect(g, 1, 90, 12), (Rect{52, 60, 142, 72}));
         g.columns = 1;
-        QCOMPARE(CellLabel(g, 3), std::string("A-4"));
+        QCOMPARE(cellLabel(g, 3), std::string("A-4"));
         QCOMPARE(ButtonX(g, 3), 10);
         g.columns = 10;
-        QCOMPARE(CellLabel(g, 39), std::string("J-4"));
+        QCOMPARE(cellLabel(g, 39), std::string("J-4"));
     }
 
     void maximizeFillsTheWindow_data() {
@@ -84,7 +84,7 @@ private slots:
         settings.player2Name = "Beatrix";
         GameState state;
         BoardGeometry g;
-        auto texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        auto texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         // W = 70: names end at 10 + 77, both score columns start at 10 + 84.
         QCOMPARE(texts[0].rect, (Rect{10, 258, 87, 288}));
         QCOMPARE(texts[1].rect, (Rect{94, 258, 104, 288}));
@@ -96,9 +96,9 @@ private slots:
         auto measure = [](ScoreFont, const std::string& s) {
             return TextSize{s == "WWW" ? 90 : 15, 25};
         };
-        texts = LayoutScoreboard(state, settings, g, 800, measure);
+        texts = layoutScoreboard(state, settings, g, 800, measure);
         QCOMPARE(texts[0].rect.right, 10 + 11 * 15 / 10);
-        QCOMPARE(NameColumnWidth(settings, measure), 15);
+        QCOMPARE(nameColumnWidth(settings, measure), 15);
     }
 
     void theMoverIsRedUntilTheEnd() {
@@ -106,14 +106,14 @@ private slots:
         GameState state;
         BoardGeometry g;
         state.currentPlayer = 1;
-        auto texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        auto texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         // The two lines sit at 258-288 and 290-320 below a default board, whatever its width.
         QCOMPARE(texts[0].rect.top, 258);
         QCOMPARE(texts[0].rect.bottom, 288);
         QCOMPARE(texts[2].rect.top, 290);
         QCOMPARE(texts[2].rect.bottom, 320);
         g.columns = 1;
-        QCOMPARE(LayoutScoreboard(state, settings, g, 800, FixedWidth)[3].rect.top, 290);
+        QCOMPARE(layoutScoreboard(state, settings, g, 800, fixedWidth)[3].rect.top, 290);
         QCOMPARE(texts[0].color, kBlack);
         QCOMPARE(texts[1].color, kBlack);
         QCOMPARE(texts[2].color, kRed);
@@ -122,16 +122,16 @@ private slots:
 
         settings.numberPlayers = 1;
         state.currentPlayer = 0;
-        texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         QCOMPARE(texts.size(), std::size_t(2));
         QCOMPARE(texts[0].color, kRed);
         state.gameOver = 1;
         state.scores = {300, 0};
-        texts = LayoutScoreboard(state, settings, g, 800, FixedWidth);
+        texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         QCOMPARE(texts[0].color, kBlack);
         QVERIFY(texts[0].opaque);
         QCOMPARE(texts[0].background, kWhite);
-        QVERIFY(Find(texts, "Wins!"));
+        QVERIFY(findText(texts, "Wins!"));
     }
 
     void timedScoreCarriesTheClock() {
@@ -140,15 +140,15 @@ private slots:
         for (const auto& [seconds, text] :
              {std::pair{0, "0:00"}, {59, "0:59"}, {60, "1:00"}, {605, "10:05"}}) {
             state.elapsedSeconds = seconds;
-            QCOMPARE(TimeText(state), std::string(text));
+            QCOMPARE(timeText(state), std::string(text));
         }
         state.timedGame = 0;
-        QVERIFY(TimeText(state).empty());
+        QVERIFY(timeText(state).empty());
         state.timedGame = 1;
         GameSettings settings;
         state.elapsedSeconds = 65;
         state.scores = {250, 0};
-        const auto texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
+        const auto texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
         QCOMPARE(texts[1].text, std::string("250     1:05"));
         QCOMPARE(texts[1].rect.width(), 120);
         QCOMPARE(texts[3].text, std::string("0"));
@@ -159,7 +159,7 @@ private slots:
         GameState state;
         state.gameOver = 1;
         state.scores = {700, 450};
-        auto texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
+        auto texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
         const ScoreText* name = &texts[4];
         QCOMPARE(name->text, std::string("Player 1"));
         QCOMPARE(name->rect, (Rect{(800 - 160) / 2, 10, (800 - 160) / 2 + 160, 47}));
@@ -167,27 +167,27 @@ private slots:
         QCOMPARE(name->background, kBlue);
         QVERIFY(name->opaque);
         QCOMPARE(name->font, ScoreFont::Banner);
-        const ScoreText* wins = Find(texts, "Wins!");
+        const ScoreText* wins = findText(texts, "Wins!");
         QVERIFY(wins);
         QCOMPARE(wins->rect, (Rect{(800 - 100) / 2, 57, (800 - 100) / 2 + 100, 94}));
 
         state.scores = {450, 700};
-        texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
+        texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
         QCOMPARE(texts[4].text, std::string("Player 2"));
 
         state.scores = {500, 500};
-        texts = LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth);
-        QVERIFY(Find(texts, "Game is a Tie"));
-        QVERIFY(!Find(texts, "Wins!"));
+        texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
+        QVERIFY(findText(texts, "Game is a Tie"));
+        QVERIFY(!findText(texts, "Wins!"));
 
         // A result wider than the view starts at its left edge.
         settings.player1Name = std::string(60, 'x');
         state.scores = {100, 0};
-        texts = LayoutScoreboard(state, settings, BoardGeometry{}, 400, FixedWidth);
+        texts = layoutScoreboard(state, settings, BoardGeometry{}, 400, fixedWidth);
         QCOMPARE(texts[4].rect.left, 0);
 
         state.showingAll = 1; // the preview draws no scoreboard
-        QVERIFY(LayoutScoreboard(state, settings, BoardGeometry{}, 800, FixedWidth).empty());
+        QVERIFY(layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth).empty());
     }
 };
 

@@ -93,7 +93,7 @@ private slots:
         gemino::Random reference;
         reference.setState(1);
         for (int i = 0; i < 20 + n + bonusImages; ++i) {
-            reference.Draw();
+            reference.draw();
         }
         QCOMPARE(t.random.state(), reference.state());
     }
@@ -226,7 +226,7 @@ private slots:
         t.choose(4, 5);
         QCOMPARE(t.state().scores[1], 100);
         t.settings.numberPlayers = 1;
-        t.game.OnNumberPlayersChanged();
+        t.game.onNumberPlayersChanged();
         QCOMPARE(t.state().currentPlayer, 0);
         QCOMPARE(t.state().streak, 0);
         QCOMPARE(t.state().scores[1], 100);
@@ -328,7 +328,7 @@ private slots:
             } else if (k == "!") {
                 key.kind = Kind::Escape;
             }
-            if (!t.game.OnKeyDown(key)) {
+            if (!t.game.onKeyDown(key)) {
                 reachedMenu << k;
             }
         }
@@ -345,7 +345,7 @@ private slots:
         t.game.OnTimer(1); // armed, not running
         QCOMPARE(t.state().elapsedSeconds, 0);
         t.game.OnBoardButton(0);
-        QVERIFY(t.screen.clockRunning && !t.game.CanToggleTimedGame());
+        QVERIFY(t.screen.clockRunning && !t.game.canToggleTimedGame());
         t.game.ToggleTimedGame(); // disabled
         for (int i = 0; i < 65; ++i) {
             t.game.OnTimer(1);
@@ -385,7 +385,7 @@ private slots:
             QCOMPARE(t.screen.timeOf("show " + std::to_string(i)), 5000);
         }
         QCOMPARE(t.state().showingAll, 0);
-        QVERIFY(t.game.CanShowAllImages() && t.game.CanToggleTimedGame());
+        QVERIFY(t.game.canShowAllImages() && t.game.canToggleTimedGame());
         t.game.OnBoardButton(0);
         t.screen.clear();
         t.game.ShowAllImages();

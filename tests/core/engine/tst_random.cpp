@@ -14,7 +14,7 @@ private slots:
         random.setState(1);
         const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
         for (int value : expected) {
-            QCOMPARE(random.Draw(), value);
+            QCOMPARE(random.draw(), value);
         }
     }
 
@@ -30,7 +30,7 @@ private slots:
     void twoIsDrawnForTheTopQuarterOnly() {
         int twos = 0;
         for (int r = 0; r < 32768; ++r) {
-            const int v = Random::Scale(r, 2);
+            const int v = Random::scale(r, 2);
             QCOMPARE(v == 2, r >= 24576);
             twos += v == 2;
         }
@@ -40,7 +40,7 @@ private slots:
     void twentyFavoursOneThreeToOne() {
         std::map<int, int> counts;
         for (int r = 0; r < 32768; ++r) {
-            ++counts[Random::Scale(r, 20)];
+            ++counts[Random::scale(r, 20)];
         }
         QCOMPARE(counts.size(), std::size_t(20));
         QCOMPARE(counts[1], 4469);
@@ -52,7 +52,7 @@ private slots:
     void resultsStayWithinOneToN() {
         for (int n = 1; n <= 40; ++n) {
             for (int r : {0, 1, 2, 16383, 32766, 32767}) {
-                const int v = Random::Scale(r, n);
+                const int v = Random::scale(r, n);
                 QVERIFY(v >= 1 && v <= n);
                 QVERIFY(n > 1 || v == 1);
             }
@@ -65,12 +65,12 @@ private slots:
             ++calls;
             return 1u;
         });
-        QCOMPARE(random.Draw(), 41);
-        QCOMPARE(random.Draw(), 18467);
+        QCOMPARE(random.draw(), 41);
+        QCOMPARE(random.draw(), 18467);
         QCOMPARE(calls, 1);
         Random set([&calls] { return 99u + calls++; });
         set.setState(1);
-        QCOMPARE(set.Draw(), 41);
+        QCOMPARE(set.draw(), 41);
         QCOMPARE(calls, 1);
     }
 };

@@ -33,7 +33,7 @@ QString Fixture(const QString& name) {
            QStringLiteral("/tests/core/iconfile/fixtures/") + name;
 }
 
-Bytes ReadAll(const QString& name) {
+Bytes readAll(const QString& name) {
     QFile file(Fixture(name));
     const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     return Bytes(data.begin(), data.end());
@@ -70,7 +70,7 @@ bool GroupsAreSound(std::span<const unsigned char> bytes) {
         if (const auto ico = file.GroupAsIco(i)) {
             const auto images = gemino::iconfile::IcoImages(*ico);
             if (images.empty() || ico->size() > bytes.size() + 6 + 16 * images.size() ||
-                gemino::DecodeIcoImages(*ico).size() > images.size()) {
+                gemino::decodeIcoImages(*ico).size() > images.size()) {
                 return false;
             }
         }
@@ -106,13 +106,13 @@ private slots:
     void iconsMatchIcotool() {
         QFETCH(QString, file);
         QFETCH(QStringList, groups);
-        QCOMPARE(gemino::FileIconCount(Fixture(file)), groups.size());
+        QCOMPARE(gemino::fileIconCount(Fixture(file)), groups.size());
         // icotool extracted image N of base.ico as expected/base_N_WxHxD.png.
         const QDir expected(Fixture("expected"));
         for (int i = 0; i < groups.size(); ++i) {
             const auto ico = gemino::iconfile::IconGroupAsIco(Fixture(file).toStdString(), i);
             QVERIFY(ico);
-            const auto images = gemino::DecodeIcoImages(*ico);
+            const auto images = gemino::decodeIcoImages(*ico);
             const QStringList names = expected.entryList({groups[i] + "_*.png"});
             QCOMPARE(qsizetype(images.size()), names.size());
             for (qsizetype k = 0; k < names.size() && !QTest::currentTestFailed(); ++k) {
@@ -128,13 +128,13 @@ private slots:
         QTest::addColumn<Bytes>("whole");
         QTest::addColumn<bool>("hostile"); // gives no icons even before any damage
         for (const QString& name : QDir(Fixture("")).entryList({"*.ico", "*.dll", "*.icl"})) {
-            QTest::newRow(qPrintable(name)) << ReadAll(name) << false;
+            QTest::newRow(qPrintable(name)) << readAll(name) << false;
         }
         // Inputs that once made the fuzzer fail, under the names libFuzzer gave them.
         for (const QString& name : QDir(Fixture("fuzz")).entryList({"*-*"}, QDir::Files)) {
-            QTest::newRow(qPrintable(name)) << ReadAll("fuzz/" + name) << false;
+            QTest::newRow(qPrintable(name)) << readAll("fuzz/" + name) << false;
         }
-        const Bytes pe = ReadAll("icons32.dll");
+        const Bytes pe = readAll("icons32.dll");
         // Entry i of a directory keeps its target at 20 + 8 i; a high bit makes it a directory.
         QTest::newRow("loop to the root") << Patched(pe, PeWalk(pe, {}) + 36, 1u << 31) << true;
         QTest::newRow("a fourth level") << Patched(pe, PeWalk(pe, {2, 0}) + 20, 1u << 31) << true;
@@ -142,7 +142,7 @@ private slots:
         QTest::newRow("two groups share their languages")
             << Patched(pe, groups + 28, ReadLe(pe, groups + 20)) << true;
         QTest::newRow("directory of 65535 groups") << Patched(pe, groups + 14, 0xFFFF, 2) << true;
-        const Bytes icl = ReadAll("icons.icl");
+        const Bytes icl = readAll("icons.icl");
         // The NE resource table starts with the alignment shift.
         const std::size_t ne = ReadLe(icl, 0x3C) + ReadLe(icl, ReadLe(icl, 0x3C) + 0x24, 2);
         QTest::newRow("NE shift 255") << Patched(icl, ne, 255, 2) << true;
@@ -188,7 +188,7 @@ private slots:
                 }
             }
         });
-        QCOMPARE(gemino::FileIconCount(QFile::decodeName(fifo)), 0);
+        QCOMPARE(gemino::fileIconCount(QFile::decodeName(fifo)), 0);
         QVERIFY(gemino::LoadBitmapFile(QFile::decodeName(fifo), 40).isNull());
         watcher.request_stop();
         watcher.join();
@@ -216,7 +216,7 @@ private slots:
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(quadrants.pixel(i % 2, i / 2) & 0x808080, colours[i]);
         }
-        QCOMPARE(gemino::LoadEditorImage(Fixture(file), 3).size(), QSize(40, 40));
+        QCOMPARE(gemino::loadEditorImage(Fixture(file), 3).size(), QSize(40, 40));
     }
 };
 

@@ -25,7 +25,7 @@ QByteArray I32(std::int32_t v) {
 }
 
 // "index|path|text", the path and text decoded from UTF-8.
-QStringList Describe(const std::vector<ImsEntry>& entries) {
+QStringList describe(const std::vector<ImsEntry>& entries) {
     QStringList out;
     for (const ImsEntry& e : entries) {
         out << QString::number(e.iconIndex) + "|" + QString::fromStdString(e.sourcePath) + "|" +
@@ -34,7 +34,7 @@ QStringList Describe(const std::vector<ImsEntry>& entries) {
     return out;
 }
 
-QByteArray ReadAll(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -79,10 +79,10 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(ImsReadStatus, status);
         QFETCH(QStringList, entries);
-        const ImsReadResult r = ReadImageSet(
+        const ImsReadResult r = readImageSet(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         QCOMPARE(r.status, status);
-        QCOMPARE(Describe(r.entries), entries);
+        QCOMPARE(describe(r.entries), entries);
         // Memory follows the entries read, never the count alone.
         QVERIFY(r.entries.capacity() <= 64);
     }
@@ -93,33 +93,33 @@ private slots:
         const QString file = dir_.filePath("set.ims");
         const std::vector<ImsEntry> entries = {
             {-2, "/p/ä.bmp", ""}, {0, "x", "me_none"}, {1, "C:\\b.ico", "two\r\n€"}};
-        QVERIFY(SaveImageSetFile(file.toStdString(), entries).ok());
-        QCOMPARE(ReadAll(file), I32(3) + I32(-2) + "/p/\xC3\xA4.bmp\nME_NONE\n" + I32(0) +
+        QVERIFY(saveImageSetFile(file.toStdString(), entries).ok());
+        QCOMPARE(readAll(file), I32(3) + I32(-2) + "/p/\xC3\xA4.bmp\nME_NONE\n" + I32(0) +
                                     "x\nme_none\n" + I32(1) + "C:\\b.ico\ntwo  \xE2\x82\xAC\n");
     }
 
     void failedSavesLeaveThePreviousFileWhole() {
         QTemporaryDir folder;
         const QString file = folder.filePath("set.ims");
-        QVERIFY(SaveImageSetFile(file.toStdString(), {{0, "/old/a.ico", "Old"}}).ok());
-        const QByteArray before = ReadAll(file);
+        QVERIFY(saveImageSetFile(file.toStdString(), {{0, "/old/a.ico", "Old"}}).ok());
+        const QByteArray before = readAll(file);
 
         // A path with a line break could not be read back.
-        QCOMPARE(SaveImageSetFile(file.toStdString(), {{0, "/a\nb.ico", "t"}}).status,
+        QCOMPARE(saveImageSetFile(file.toStdString(), {{0, "/a\nb.ico", "t"}}).status,
                  ImsSaveStatus::UnwritableEntry);
-        QCOMPARE(ReadAll(file), before);
+        QCOMPARE(readAll(file), before);
 
         // Several chunks long, stopped after the first.
         const std::vector<ImsEntry> large(400, {1, std::string(100, 'p'), "Text"});
         std::size_t reached = 0;
         const ImsSaveResult r =
-            SaveImageSetFile(file.toStdString(), large, [&](std::size_t written) {
+            saveImageSetFile(file.toStdString(), large, [&](std::size_t written) {
                 reached = written;
                 return written == 0;
             });
         QCOMPARE(r.status, ImsSaveStatus::Interrupted);
         QVERIFY(reached > 0);
-        QCOMPARE(ReadAll(file), before);
+        QCOMPARE(readAll(file), before);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.ims"});
     }
 };

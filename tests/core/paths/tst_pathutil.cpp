@@ -89,12 +89,12 @@ private slots:
     // take exponential time.
     void wildcardMatch() {
         const std::string hostile = std::string(100, '*') + "a*a*a*a*a*a*a*a*b";
-        QVERIFY(!WildcardMatch("?.ico", "ab.ico"));
-        QVERIFY(!WildcardMatch("a*b*c", "aXXbYY"));
-        QVERIFY(WildcardMatch("*ab", "aab"));
-        QVERIFY(WildcardMatch("G?nse", "Gänse"));
-        QVERIFY(!WildcardMatch(hostile, std::string(4000, 'a')));
-        QVERIFY(WildcardMatch('*' + hostile, std::string(4000, 'a') + 'b'));
+        QVERIFY(!gemino::pathutil::wildcardMatch("?.ico", "ab.ico"));
+        QVERIFY(!gemino::pathutil::wildcardMatch("a*b*c", "aXXbYY"));
+        QVERIFY(gemino::pathutil::wildcardMatch("*ab", "aab"));
+        QVERIFY(gemino::pathutil::wildcardMatch("G?nse", "Gänse"));
+        QVERIFY(!gemino::pathutil::wildcardMatch(hostile, std::string(4000, 'a')));
+        QVERIFY(gemino::pathutil::wildcardMatch('*' + hostile, std::string(4000, 'a') + 'b'));
     }
 
     // What each lookup function makes of one path; PathExists also gets it split into a folder

@@ -16,14 +16,14 @@ namespace {
 enum class Kind { Memory, Ini };
 
 // Every case runs against the memory store and against an INI file.
-template <typename... Values> void AddRow(const QString& tag, const Values&... values) {
+template <typename... Values> void addRow(const QString& tag, const Values&... values) {
     for (Kind kind : {Kind::Memory, Kind::Ini})
         ((QTest::addRow("%s: %s", kind == Kind::Memory ? "memory" : "ini", qPrintable(tag)) << kind)
          << ... << values);
 }
 
 // The loaded record as "stored name=value; ...", booleans as 1 and 0.
-QString Fields(const GameSettings& s) {
+QString fields(const GameSettings& s) {
     return QString::asprintf(
         "Standard Image Set=%s; Custom Image Set=%s; Number Players=%d; Display Matcher Name=%d; "
         "Display Image Text=%d; Highlight Matched Images=%d; Unmatched Image Display Time=%d; "
@@ -65,9 +65,9 @@ private slots:
         QTest::addColumn<QString>("loaded");
         const auto row = [](const QString& tag, const char* name, const QVariant& value,
                             const QString& loaded) {
-            AddRow(tag, QVariantMap{{name, value}}, QString(name) + '=' + loaded);
+            addRow(tag, QVariantMap{{name, value}}, QString(name) + '=' + loaded);
         };
-        AddRow("empty store", QVariantMap(), QString());
+        addRow("empty store", QVariantMap(), QString());
         // Name, range and default. Out of range means the default, never the nearer bound.
         for (const auto& [name, lowest, highest, fallback] :
              {std::tuple{"Number Players", 1, 2, 2},
@@ -103,7 +103,7 @@ private slots:
         // to "misc" for this run only (the loader cannot write to the store).
         const auto chosen = [](const char* tag, const char* standard, const char* custom,
                                bool kept) {
-            AddRow(
+            addRow(
                 tag, QVariantMap{{key::StandardImageSet, standard}, {key::CustomImageSet, custom}},
                 kept ? QString("Standard Image Set=%1; Custom Image Set=%2").arg(standard, custom)
                      : QString("Standard Image Set=misc; Custom Image Set="));
@@ -149,7 +149,7 @@ private slots:
         GameSettings s{"x", "x", 0, false, false, false, 0, 0, "x", "x", 0, 0, 0, false, "x"};
         LoadSettings(s, kind == Kind::Memory ? static_cast<const SettingsStore&>(memory) : reread,
                      "/start");
-        QCOMPARE(Fields(s), expected.join("; ").replace('~', dir_.path()));
+        QCOMPARE(fields(s), expected.join("; ").replace('~', dir_.path()));
     }
 };
 

@@ -18,7 +18,7 @@ using namespace gemino;
 namespace {
 
 // "Text\tShortcut" as the menu resource spells an item.
-QString ItemText(const QAction* a) {
+QString itemText(const QAction* a) {
     if (a->isSeparator()) {
         return "-";
     }
@@ -29,10 +29,10 @@ QString ItemText(const QAction* a) {
     return keys.isEmpty() ? a->text() : a->text() + "\t" + keys;
 }
 
-QStringList Items(const QMenu* menu) {
+QStringList items(const QMenu* menu) {
     QStringList items;
     for (const QAction* a : menu->actions()) {
-        items << ItemText(a);
+        items << itemText(a);
     }
     return items;
 }
@@ -61,21 +61,21 @@ private slots:
         QCOMPARE(menus[2]->text(), QString("&Options"));
         QCOMPARE(menus[3]->text(), QString("&Help"));
 
-        QCOMPARE(Items(menus[0]->menu()),
+        QCOMPARE(items(menus[0]->menu()),
                  QStringList({"Start &New Game\tCtrl+N", "Set &Player Names...\tCtrl+P", "-",
                               "&1-Player Game", "&2-Player Game", "-", "&Timed Game\tCtrl+T", "-",
                               "E&xit"}));
-        QCOMPARE(Items(menus[1]->menu()),
+        QCOMPARE(items(menus[1]->menu()),
                  QStringList({"Use &Standard Image Set", "-", "&Create Custom Image Set...\tCtrl+C",
                               "Use Custom &Image Set...\tCtrl+I", "-",
                               "Display &All Images for 5 Seconds\tCtrl+A"}));
-        QCOMPARE(Items(menus[1]->menu()->actions()[0]->menu()),
+        QCOMPARE(items(menus[1]->menu()->actions()[0]->menu()),
                  QStringList({"&Computer\tShift+C", "&Flags\tShift+F", "&Traffic\tShift+T",
                               "&Miscellaneous\tShift+M"}));
-        QCOMPARE(Items(menus[2]->menu()),
+        QCOMPARE(items(menus[2]->menu()),
                  QStringList({"&Board Layout...\tCtrl+B", "&Maximize Button Size\tCtrl+M", "-",
                               "&Display Properties...\tCtrl+D", "Play &Sounds\tCtrl+S"}));
-        QCOMPARE(Items(menus[3]->menu()), QStringList({"&About Gemino..."}));
+        QCOMPARE(items(menus[3]->menu()), QStringList({"&About Gemino..."}));
 
         QCOMPARE(t.window->statusBar()->currentMessage(), QString("  "));
         t.window->statusBar()->showMessage("Start a New Game");
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(!t.action(command::FlagSet)->isChecked());
         QVERIFY(t.action(command::TwoPlayers)->isChecked());
         QVERIFY(t.action(command::PlaySounds)->isChecked());
-        QCOMPARE(t.board()->images().ImageCount(), 20);
+        QCOMPARE(t.board()->images().imageCount(), 20);
         for (int i = 0; i < 40; ++i) {
             QCOMPARE(t.button(i)->objectName(), QString::number(1000 + i));
             QCOMPARE(t.button(i)->isVisible(), i < 32);
@@ -201,7 +201,7 @@ private slots:
             RecordingSound sound;
             gemino::MainWindow window(settings, store, sound);
             QCOMPARE(settings.standardSetName, std::string(c.played));
-            QCOMPARE(window.board()->images().ImageCount(), 20);
+            QCOMPARE(window.board()->images().imageCount(), 20);
             QCOMPARE(!window.board()->images().image(3)->text.isEmpty(), c.hasTexts);
             QVERIFY(window.board()->images().image(3)->hasPicture());
             const bool anyChecked = window.action(command::FlagSet)->isChecked() ||
@@ -256,7 +256,7 @@ private slots:
                 about->findChild<QPushButton*>("1")->click();
             }
         });
-        t.window->StartUp();
+        t.window->startUp();
         QVERIFY(sawAbout);
         QCOMPARE(t.window->windowTitle(), QString(" Gemino -- Game of Memory & Concentration"));
         QCOMPARE(t.window->frameGeometry().topLeft(),
@@ -288,7 +288,7 @@ private slots:
         other->click();
         other->click();
         QCOMPARE(catcher.urls.size(), 2);
-        QCOMPARE(catcher.urls[0].toString(), QString(AboutDialog::OtherProgramsUrl()));
+        QCOMPARE(catcher.urls[0].toString(), QString(AboutDialog::otherProgramsUrl()));
         QVERIFY(about.isVisible());
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(!about.isVisible());

@@ -15,7 +15,7 @@ namespace {
 
 // Works a dialog: "1003" clicks control 1003, "1012:+3" steps spin 1012 up three times by the
 // Up key in its field and "1012^+3" by its up arrow, "1013=Ann" puts Ann into edit 1013.
-void Act(QDialog& dialog, const QString& actions) {
+void act(QDialog& dialog, const QString& actions) {
     for (const QString& action : actions.split(' ', Qt::SkipEmptyParts)) {
         const QStringList parts = action.split(QRegularExpression("[:^=]"));
         auto* control = dialog.findChild<QWidget*>(parts[0], Qt::FindDirectChildrenOnly);
@@ -37,7 +37,7 @@ void Act(QDialog& dialog, const QString& actions) {
 
 // Triggers a command and lets `drive` work the modal dialog it opens. A dialog left open is
 // cancelled, so a failing check cannot hang the test.
-template <typename Drive> bool RunCommand(GuiTable& t, int command, Drive drive) {
+template <typename Drive> bool runCommand(GuiTable& t, int command, Drive drive) {
     bool found = false;
     // Should the command open nothing, the caller fails and the check dies with the window.
     QTimer::singleShot(0, t.window.get(), [&] {
@@ -53,7 +53,7 @@ template <typename Drive> bool RunCommand(GuiTable& t, int command, Drive drive)
 }
 
 // The number of writes and what the store holds, as "n: name=value, ..." in name order.
-QString Stored(const MemorySettingsStore& store) {
+QString stored(const MemorySettingsStore& store) {
     QStringList values;
     for (const auto& [name, value] : store.values()) {
         const std::string number = std::to_string(store.ReadInt(name, 0));
@@ -73,7 +73,7 @@ private slots:
     // filled.
     void controls() {
         GuiTable t;
-        t.board()->images().SetCount(3);
+        t.board()->images().setCount(3);
         const std::pair<int, const char*> dialogs[] = {
             {command::BoardLayout,
              "181 Board Layout: -1 QLabel Number of Columns of Images; 1008 QRadioButton 1; "
@@ -97,7 +97,7 @@ private slots:
              "182 Player Names: -1 QLabel Player 1; 1013 QLineEdit Player 1; -1 QLabel Player 2; "
              "1014 QLineEdit Player 2; 1 QPushButton OK; 2 QPushButton Cancel"}};
         for (const auto& expected : dialogs) {
-            QVERIFY(RunCommand(t, expected.first, [&](QDialog& dialog) {
+            QVERIFY(runCommand(t, expected.first, [&](QDialog& dialog) {
                 QStringList found;
                 for (const QWidget* c : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                     const QStringList parts{c->objectName(),
@@ -181,11 +181,11 @@ private slots:
                      QRect(10 + pitch, 10 + 9 / s.columns * pitch, s.buttonSize, s.buttonSize));
         };
 
-        QVERIFY(RunCommand(t, command, [&](QDialog& dialog) {
-            Act(dialog, actions.section(' ', 0, -2));
+        QVERIFY(runCommand(t, command, [&](QDialog& dialog) {
+            act(dialog, actions.section(' ', 0, -2));
             QCOMPARE(s.columns, 8);
             checkLayout();
-            Act(dialog, actions.section(' ', -1));
+            act(dialog, actions.section(' ', -1));
         }));
         QString record = QString::fromStdString(s.player1Name + '/' + s.player2Name);
         if (command == command::BoardLayout)
@@ -195,7 +195,7 @@ private slots:
             record =
                 QString::asprintf("%d %d %d %d %d", s.highlightMatchedImages, s.displayMatcherName,
                                   s.displayImageText, s.unmatchedDisplayTime, s.matchFlashes);
-        QCOMPARE(record + " / " + Stored(t.store), after);
+        QCOMPARE(record + " / " + stored(t.store), after);
         // Only a column change deals a new game.
         QCOMPARE(t.state().firstPick == -1, after.contains("Number Columns"));
         QCOMPARE(t.board()->game().cellsInPlay(), 4 * s.columns);

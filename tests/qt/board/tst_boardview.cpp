@@ -10,7 +10,7 @@ using namespace gemino;
 
 namespace {
 
-QRect CellRect(const GuiTable& t, int cell) {
+QRect cellRect(const GuiTable& t, int cell) {
     const BoardGeometry g = t.board()->geometry();
     return QRect(ButtonX(g, cell), ButtonY(g, cell), g.buttonSize, g.buttonSize);
 }
@@ -25,19 +25,19 @@ private slots:
         QCOMPARE(t.settings.numberPlayers, 2);
         const QImage before = t.grab();
         const QRect scoreLine1(10, 258, 300, 30);
-        QVERIFY(CountColor(before, scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
+        QVERIFY(countColor(before, scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
 
         // Player 1 misses: both cells show their pictures while the pair is judged.
         const auto [a, b] = t.mismatch();
         QTest::mouseClick(t.button(a), Qt::LeftButton);
         QVERIFY(!t.button(a)->isVisible());
-        QVERIFY(DistinctColors(t.grab(), CellRect(t, a)) > 3);
+        QVERIFY(distinctColors(t.grab(), cellRect(t, a)) > 3);
         QTest::mouseClick(t.button(b), Qt::LeftButton);
         QVERIFY(t.button(a)->isVisible() && t.button(b)->isVisible());
         QCOMPARE(t.state().currentPlayer, 1);
         const QImage turn2 = t.grab();
-        QCOMPARE(CountColor(turn2, scoreLine1, qRgb(255, 0, 0)), 0);
-        QVERIFY(CountColor(turn2, QRect(10, 290, 300, 30), qRgb(255, 0, 0)) > 20);
+        QCOMPARE(countColor(turn2, scoreLine1, qRgb(255, 0, 0)), 0);
+        QVERIFY(countColor(turn2, QRect(10, 290, 300, 30), qRgb(255, 0, 0)) > 20);
 
         // Player 2 takes both pairs.
         for (int k = 0; k < 2; ++k) {
@@ -47,9 +47,9 @@ private slots:
             if (k == 0) {
                 // A found pair leaves a square with its finder's name and no picture.
                 const QImage removed = t.grab();
-                QVERIFY(CountColor(removed, CellRect(t, c).adjusted(0, 0, 0, -49), qRgb(0, 0, 0)) >=
+                QVERIFY(countColor(removed, cellRect(t, c).adjusted(0, 0, 0, -49), qRgb(0, 0, 0)) >=
                         40);
-                QVERIFY(CountDark(removed, CellRect(t, c).adjusted(2, 2, -2, -2)) > 5);
+                QVERIFY(countDark(removed, cellRect(t, c).adjusted(2, 2, -2, -2)) > 5);
             }
         }
         QCOMPARE(t.state().gameOver, 1);
@@ -59,12 +59,12 @@ private slots:
 
         // The end: tiles everywhere and the banner white on blue at the top.
         const QImage end = t.grab();
-        QVERIFY(CountColor(end, QRect(0, 10, end.width(), 37), qRgb(0, 0, 255)) > 200);
-        QVERIFY(CountColor(end, QRect(0, 57, end.width(), 37), qRgb(0, 0, 255)) > 100);
+        QVERIFY(countColor(end, QRect(0, 10, end.width(), 37), qRgb(0, 0, 255)) > 200);
+        QVERIFY(countColor(end, QRect(0, 57, end.width(), 37), qRgb(0, 0, 255)) > 100);
         // Each score text sits on its own white box over the tiling.
-        QVERIFY(CountColor(end, QRect(10, 258, 100, 30), qRgb(255, 255, 255)) > 100);
-        QVERIFY(CountColor(end, QRect(10, 290, 100, 30), qRgb(255, 255, 255)) > 100);
-        QVERIFY(DistinctColors(end, QRect(end.width() - 40, end.height() - 40, 32, 32)) > 3);
+        QVERIFY(countColor(end, QRect(10, 258, 100, 30), qRgb(255, 255, 255)) > 100);
+        QVERIFY(countColor(end, QRect(10, 290, 100, 30), qRgb(255, 255, 255)) > 100);
+        QVERIFY(distinctColors(end, QRect(end.width() - 40, end.height() - 40, 32, 32)) > 3);
         for (int i = 0; i < 4; ++i) {
             QVERIFY(!t.button(i)->isVisible());
         }
@@ -88,8 +88,8 @@ private slots:
                 t.sound.played.end());
         // One banner line only.
         const QImage end = t.grab();
-        QVERIFY(CountColor(end, QRect(0, 10, end.width(), 37), qRgb(0, 0, 255)) > 200);
-        QCOMPARE(CountColor(end, QRect(0, 60, end.width(), 30), qRgb(0, 0, 255)), 0);
+        QVERIFY(countColor(end, QRect(0, 10, end.width(), 37), qRgb(0, 0, 255)) > 200);
+        QCOMPARE(countColor(end, QRect(0, 60, end.width(), 30), qRgb(0, 0, 255)), 0);
     }
 
     void keysChooseCellsAndLetShortcutsThrough() {
@@ -159,7 +159,7 @@ private slots:
         // The whole board and both score lines fit in the view.
         const BoardGeometry g = t.board()->geometry();
         QVERIFY(ButtonX(g, 7) + size <= t.board()->width());
-        QVERIFY(ScoreTop(g) + 62 <= t.board()->height());
+        QVERIFY(scoreTop(g) + 62 <= t.board()->height());
         QCOMPARE(t.state().awaitingFirstPick, 1); // no new deal
 
         // A narrow board is sized as if it had four columns.
@@ -199,9 +199,9 @@ private slots:
         t.action(command::ShowAllImages)->trigger();
         QVERIFY(!during.isNull());
         for (int i = 0; i < 8; ++i) {
-            QVERIFY(DistinctColors(during, CellRect(t, i)) > 3);
+            QVERIFY(distinctColors(during, cellRect(t, i)) > 3);
         }
-        QCOMPARE(CountColor(during, QRect(10, 258, 300, 62), qRgb(255, 0, 0)), 0);
+        QCOMPARE(countColor(during, QRect(10, 258, 300, 62), qRgb(255, 0, 0)), 0);
         QVERIFY(t.button(0)->isVisible());
         QVERIFY(t.action(command::ShowAllImages)->isEnabled());
     }
@@ -212,10 +212,10 @@ private slots:
         QTest::mouseClick(t.button(9), Qt::LeftButton);
         const QRect band(ButtonX(t.board()->geometry(), 9) - 20,
                          ButtonY(t.board()->geometry(), 9) + 50, 90, 12);
-        QVERIFY(CountDark(t.grab(), band) > 5);
+        QVERIFY(countDark(t.grab(), band) > 5);
         t.settings.displayImageText = false;
         t.board()->update();
-        QCOMPARE(CountDark(t.grab(), band), 0);
+        QCOMPARE(countDark(t.grab(), band), 0);
     }
 };
 

@@ -25,13 +25,13 @@ using namespace gemino;
 
 namespace {
 
-bool WriteAll(const QString& path, const QByteArray& bytes) {
+bool writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // Icon k of the fixture is filled with a red level that names it.
-int IconNumber(const QIcon& icon) {
+int iconNumber(const QIcon& icon) {
     return (qRed(icon.pixmap(QSize(32, 32)).toImage().pixel(16, 16)) - 10) / 4;
 }
 
@@ -46,18 +46,18 @@ class TestCustomSets : public QObject {
     QStringList shown_;    // "caption: text" of each message box
     QString answer_;       // the file the dialog returns
 
-    QString Path(const QString& name) const { return dir_.filePath(name); }
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
 
     // Sources k with text "T<k>".
-    bool WriteSet(const QString& name, const QStringList& sources) {
+    bool writeSet(const QString& name, const QStringList& sources) {
         std::vector<ImsEntry> entries;
         for (int k = 0; k < sources.size(); ++k) {
             entries.push_back({0, sources[k].toStdString(), "T" + std::to_string(k)});
         }
-        return SaveImageSetFile(Path(name).toStdString(), entries).ok();
+        return saveImageSetFile(filePath(name).toStdString(), entries).ok();
     }
 
-    void Choose(GuiTable& t, const QString& path) {
+    void choose(GuiTable& t, const QString& path) {
         answer_ = path;
         t.action(command::UseCustomImageSet)->trigger();
     }
@@ -65,7 +65,7 @@ class TestCustomSets : public QObject {
 private slots:
     // Every file the tests play.
     void initTestCase() {
-        QVERIFY(QDir().mkpath(Path("pics")) && QDir().mkpath(Path("icons.bmp")));
+        QVERIFY(QDir().mkpath(filePath("pics")) && QDir().mkpath(filePath("icons.bmp")));
         const QStringList extensions = {"png", "BMP", "jpg", "JPEG"};
         for (int k = 0; k < 20; ++k) {
             // Fine stripes, so a picture stretched from another size is told from one loaded at
@@ -73,7 +73,7 @@ private slots:
             QImage image(120, 120, QImage::Format_RGB32);
             image.fill(QColor::fromHsv(k * 13 % 360, 200, 220));
             QPainter(&image).fillRect(image.rect(), QBrush(Qt::black, Qt::VerPattern));
-            pictures_ << Path(QString("pics/pic%1.%2").arg(k).arg(extensions[k % 4]));
+            pictures_ << filePath(QString("pics/pic%1.%2").arg(k).arg(extensions[k % 4]));
             QVERIFY(image.save(pictures_.last()));
         }
 
@@ -83,8 +83,8 @@ private slots:
         for (int k = 0; k < 50; ++k) {
             QImage image(32, 32, QImage::Format_ARGB32);
             image.fill(qRgb(10 + 4 * k, 200, 60));
-            const QString png = Path(QString("icon%1.png").arg(k));
-            icons_ << Path(QString("icons.bmp/icon%1").arg(k));
+            const QString png = filePath(QString("icon%1.png").arg(k));
+            icons_ << filePath(QString("icons.bmp/icon%1").arg(k));
             QVERIFY(image.save(png));
             QCOMPARE(QProcess::execute(icotool, {"-c", "-b", "32", "-o", icons_.last(), png}), 0);
             QFile ico(icons_.last());
@@ -95,25 +95,27 @@ private slots:
         for (const auto& [name, n] : std::vector<std::pair<QString, int>>{
                  {"lib7.icl", 7}, {"CAPS.ICL", 7}, {"lib50.icl", 50}}) {
             const auto module = test::BuildNeModule({groups.begin(), groups.begin() + n}, 4);
-            QVERIFY(WriteAll(Path(name), QByteArray(reinterpret_cast<const char*>(module.data()),
+            QVERIFY(
+                writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(module.data()),
                                                     static_cast<qsizetype>(module.size()))));
         }
-        QVERIFY(WriteAll(Path("short.ims"), QByteArray("\x05\0\0\0\0\0\0\0/a.png\nA\n", 18)));
+        QVERIFY(writeAll(filePath("short.ims"), QByteArray("\x05\0\0\0\0\0\0\0/a.png\nA\n", 18)));
 
         // Missing sources, folders and devices are skipped.
-        QVERIFY(WriteSet("six.ims", pictures_.mid(0, 3) +
-                                        QStringList{Path("gone.png"), Path("pics"), "/dev/null"} +
-                                        pictures_.mid(3, 3)));
-        QVERIFY(WriteSet("twenty.ims", pictures_));
-        QVERIFY(WriteSet("dotted.ims", icons_.mid(0, 4)));
-        QVERIFY(WriteSet("one.ims", {pictures_[0], Path("gone.png")}));
+        QVERIFY(writeSet("six.ims",
+                         pictures_.mid(0, 3) +
+                             QStringList{filePath("gone.png"), filePath("pics"), "/dev/null"} +
+                             pictures_.mid(3, 3)));
+        QVERIFY(writeSet("twenty.ims", pictures_));
+        QVERIFY(writeSet("dotted.ims", icons_.mid(0, 4)));
+        QVERIFY(writeSet("one.ims", {pictures_[0], filePath("gone.png")}));
     }
 
     void init() {
         shown_.clear();
-        SetMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption,
+        setMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption,
                                  const QString& text) { shown_ << caption + ": " + text; });
-        SetFileDialogHook([this](QFileDialog&) { return answer_; });
+        setFileDialogHook([this](QFileDialog&) { return answer_; });
     }
 
     void playsAChosenSet_data() {
@@ -142,25 +144,25 @@ private slots:
         QFETCH(int, fit);
         QFETCH(QString, message);
         GuiTable t(columns);
-        Choose(t, Path(file));
+        choose(t, filePath(file));
 
         // Each image has a picture of its own: a bitmap of its file or a distinct icon.
         const ImageSet& set = t.board()->images();
-        QCOMPARE(set.ImageCount(), images);
+        QCOMPARE(set.imageCount(), images);
         std::set<QString> distinct;
         int loadedBitmaps = 0;
         for (int i = 0; i < images; ++i) {
             const CSetImage* image = set.image(i);
             loadedBitmaps += image->isBitmap;
             distinct.insert(image->isBitmap ? image->path
-                                            : QString::number(IconNumber(image->icon)));
+                                            : QString::number(iconNumber(image->icon)));
         }
         QCOMPARE(loadedBitmaps, bitmaps);
         QCOMPARE(static_cast<int>(distinct.size()), images);
 
         QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
-        QCOMPARE(t.store.ReadString("Custom Image Set", ""), Path(file).toStdString());
+        QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
         QVERIFY(!t.action(command::MiscSet)->isChecked());
         // A new deal of the new images on the fitted board.
         QCOMPARE(t.board()->game().cellsInPlay(), 4 * fit);
@@ -188,8 +190,8 @@ private slots:
         GuiTable t(8);
         const CSetImage* first = t.board()->images().image(0);
         const int writes = t.store.writeCount();
-        Choose(t, Path(file));
-        QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(Path(file)))});
+        choose(t, filePath(file));
+        QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
         QCOMPARE(t.board()->images().image(0), first);
         QCOMPARE(t.store.writeCount(), writes);
         QVERIFY(t.action(command::MiscSet)->isChecked());
@@ -200,9 +202,9 @@ private slots:
         GameSettings settings;
         RecordingSound sound;
         settings.standardSetName.clear();
-        settings.customSetPath = Path(file).toStdString();
+        settings.customSetPath = filePath(file).toStdString();
         MainWindow window(settings, store, sound);
-        QCOMPARE(window.board()->images().ImageCount(), 20);
+        QCOMPARE(window.board()->images().imageCount(), 20);
         QCOMPARE(settings.standardSetName, std::string("misc"));
         QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
         QVERIFY(shown_.isEmpty());
@@ -210,8 +212,8 @@ private slots:
 
     void bitmapsAreReloadedSharpAtTheNewSize() {
         GuiTable t(2);
-        QVERIFY(WriteSet("sharp.ims", pictures_.mid(0, 3)));
-        Choose(t, Path("sharp.ims"));
+        QVERIFY(writeSet("sharp.ims", pictures_.mid(0, 3)));
+        choose(t, filePath("sharp.ims"));
         const int before = t.settings.buttonSize;
         t.window->resize(1000, 800);
         QTest::qWait(0);
@@ -221,7 +223,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             const CSetImage* image = t.board()->images().image(i);
             QVERIFY(image->isBitmap);
-            const QImage direct = LoadPictureImage(image->path, size);
+            const QImage direct = loadPictureImage(image->path, size);
             QCOMPARE(image->bitmap.toImage().convertToFormat(direct.format()), direct);
         }
     }
