@@ -1,7 +1,5 @@
 #include "core/board/geometry.h"
 
-#include "core/engine/game.h"
-
 #include <algorithm>
 #include <cmath>
 

@@ -5,6 +5,12 @@
 
 namespace gemino {
 
+// The board's fixed shape: always 4 rows, at most 10 columns, so at most 20 pairs of images.
+inline constexpr int kRows = 4;
+inline constexpr int kMaxColumns = 10;
+inline constexpr int kMaxCells = kRows * kMaxColumns;
+inline constexpr int kMaxImages = kMaxCells / 2;
+
 struct Rect {
     int left = 0;
     int top = 0;
@@ -18,9 +24,9 @@ struct Rect {
 // Where the cells lie: a grid of square buttons in 4 rows, 10 pixels from the left and top.
 struct BoardGeometry {
     static constexpr int kMargin = 10;
-    int columns = 8;
-    int buttonSize = 50;
-    int buttonSpacing = 12;
+    int columns = 1;
+    int buttonSize = 0;
+    int buttonSpacing = 0;
 };
 
 int ButtonX(const BoardGeometry& g, int cell);

@@ -21,7 +21,6 @@ constexpr int kPreviewMs = 5000;
 constexpr int kMatchPoints = 100;
 constexpr int kStreakPoints = 50;
 constexpr int kBonusPoints = 150;
-constexpr int kClockTimerId = 1;
 
 // Ctrl and Shift letters that belong to the menu's shortcuts rather than to the board.
 constexpr std::string_view kCtrlShortcutLetters = "ABCDIMNPST";
@@ -29,17 +28,31 @@ constexpr std::string_view kShiftShortcutLetters = "CFMT";
 
 } // namespace
 
-Game::Game(GameSettings& settings, Presentation& presentation, ImageList& images, Random& random)
+Game::Game(const GameSettings& settings, Presentation& presentation, ImageList& images,
+           Random& random)
     : settings_(settings), presentation_(presentation), images_(images), random_(random) {}
 
 int Game::columns() const {
     return settings_.columns;
 }
 
-void Game::shuffle(int* cells, int n) {
+// The whole image list is shuffled, not only the images in play, so a small board shows a
+// different selection each deal.
+void Game::ShuffleImages() {
+    const int n = images_.imageCount();
     for (int i = 0; i < n; ++i) {
         const int j = random_.RandomFrom1To(n);
-        std::swap(cells[i], cells[j - 1]);
+        if (i != j - 1) {
+            images_.swapImages(i, j - 1);
+        }
+    }
+}
+
+void Game::ShuffleCells() {
+    const int n = cellsInPlay();
+    for (int i = 0; i < n; ++i) {
+        const int j = random_.RandomFrom1To(n);
+        std::swap(state_.cellImage[i], state_.cellImage[j - 1]);
     }
 }
 
@@ -59,16 +72,10 @@ void Game::NewGame() {
         state_.cellImage[k + n / 2] = k;
     }
 
-    // The whole image list is shuffled, so a small board shows a different selection each deal.
-    for (int i = 0; i < imageCount; ++i) {
-        const int j = random_.RandomFrom1To(imageCount);
-        if (i != j - 1) {
-            images_.swapImages(i, j - 1);
-        }
-    }
-    shuffle(state_.cellImage.data(), n);
+    ShuffleImages();
+    ShuffleCells();
 
-    state_.gameOver = 0;
+    state_.gameOver = false;
     state_.scores = {0, 0};
     state_.currentPlayer = 0;
     state_.streak = 0;
@@ -80,7 +87,7 @@ void Game::NewGame() {
     state_.bonusImage2 = n > 16 ? random_.RandomFrom1To(n / 2) - 1 : -1;
 
     // Cells beyond the board keep no stale marks for a later, wider board.
-    state_.cellMatched.fill(0);
+    state_.cellMatched.fill(false);
     for (int i = 0; i < n; ++i) {
         presentation_.setCellButtonVisible(i, false);
     }
@@ -88,7 +95,7 @@ void Game::NewGame() {
         presentation_.setCellButtonVisible(i, true);
     }
 
-    state_.awaitingFirstPick = 1;
+    state_.awaitingFirstPick = true;
     presentation_.invalidateAll();
 }
 
@@ -104,7 +111,7 @@ void Game::OnBoardButton(int cell) {
         startClock();
         state_.elapsedSeconds = 0;
     }
-    state_.awaitingFirstPick = 0;
+    state_.awaitingFirstPick = false;
 
     if (cell == state_.firstPick || state_.cellMatched[cell]) {
         clearKeyboardSelection();
@@ -149,7 +156,7 @@ void Game::resolveMatch() {
 
     state_.flashFirst = first;
     state_.flashSecond = second;
-    state_.cellMatched[first] = state_.cellMatched[second] = 1;
+    state_.cellMatched[first] = state_.cellMatched[second] = true;
 
     presentation_.wait(kMatchedPairShownMs);
 
@@ -201,7 +208,8 @@ void Game::resolveMismatch() {
 
 bool Game::CheckGameOver() {
     const int n = cellsInPlay();
-    const auto matched = std::count(state_.cellMatched.begin(), state_.cellMatched.begin() + n, 1);
+    const auto matched =
+        std::count(state_.cellMatched.begin(), state_.cellMatched.begin() + n, true);
     if (matched < n) {
         return false;
     }
@@ -217,7 +225,7 @@ bool Game::CheckGameOver() {
 
     presentation_.wait(kResultDelayMs);
 
-    state_.gameOver = 1;
+    state_.gameOver = true;
     if (settings_.numberPlayers == 1 || state_.scores[0] != state_.scores[1]) {
         PlayCue(cue::YouWon, false);
     }
@@ -263,7 +271,7 @@ void Game::ToggleTimedGame() {
     if (!canToggleTimedGame()) {
         return;
     }
-    state_.timedGame = 1 - state_.timedGame;
+    state_.timedGame = !state_.timedGame;
     presentation_.invalidateAll();
 }
 
@@ -296,13 +304,13 @@ void Game::ShowAllImages() {
     for (int i = 0; i < n; ++i) {
         presentation_.setCellButtonVisible(i, false);
     }
-    state_.showingAll = 1;
+    state_.showingAll = true;
     presentation_.invalidateAll();
     presentation_.updateNow();
 
     presentation_.wait(kPreviewMs);
 
-    state_.showingAll = 0;
+    state_.showingAll = false;
     presentation_.invalidateAll();
     presentation_.updateNow();
     for (int i = 0; i < n; ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/board/geometry.h"
+
 #include <array>
 #include <string>
 
@@ -9,10 +11,8 @@ struct GameSettings;
 class Presentation;
 class Random;
 
-inline constexpr int kRows = 4;
-inline constexpr int kMaxColumns = 10;
-inline constexpr int kMaxCells = kRows * kMaxColumns;
-inline constexpr int kMaxImages = kMaxCells / 2;
+// The id of the game clock's one-second timer.
+inline constexpr int kClockTimerId = 1;
 
 // The sound cues, read from the start-up folder when played.
 namespace cue {
@@ -32,7 +32,7 @@ public:
 
 struct GameState {
     std::array<int, kMaxCells> cellImage{};
-    std::array<int, kMaxCells> cellMatched{};
+    std::array<bool, kMaxCells> cellMatched{};
     std::array<int, kMaxCells> cellMatcher{};
     int firstPick = -1;
     int secondPick = -1;
@@ -43,10 +43,10 @@ struct GameState {
     int currentPlayer = 0;
     int bonusImage1 = -1;
     int bonusImage2 = -1;
-    int gameOver = 0;
-    int showingAll = 0;
-    int awaitingFirstPick = 0;
-    int timedGame = 0;
+    bool gameOver = false;
+    bool showingAll = false;
+    bool awaitingFirstPick = false;
+    bool timedGame = false;
     int elapsedSeconds = 0;
     int selectedColumn = -1;
     int selectedRow = -1;
@@ -65,7 +65,8 @@ struct KeyPress {
 // and the cues. It acts on the screen only through its Presentation.
 class Game {
 public:
-    Game(GameSettings& settings, Presentation& presentation, ImageList& images, Random& random);
+    Game(const GameSettings& settings, Presentation& presentation, ImageList& images,
+         Random& random);
 
     const GameState& state() const { return state_; }
     int columns() const;
@@ -79,7 +80,7 @@ public:
     bool CheckGameOver();
     // The board's key-down handling; false when the key must go on to the accelerators.
     bool onKeyDown(const KeyPress& key);
-    // Whether OnKeyDown keeps the key (true) or lets it reach the menu's shortcuts.
+    // Whether onKeyDown keeps the key (true) or lets it reach the menu's shortcuts.
     static bool keyIsForTheBoard(const KeyPress& key);
     // The "Timed Game" command.
     void ToggleTimedGame();
@@ -91,10 +92,12 @@ public:
     void PlayCue(const std::string& file, bool wait);
     // The number of players was changed by a command in the middle of a game.
     void onNumberPlayersChanged();
+    // Forgets a half-typed keyboard choice and relabels every cell normally.
+    void clearKeyboardSelection();
 
     // Command states.
-    bool canToggleTimedGame() const { return state_.awaitingFirstPick == 1; }
-    bool canShowAllImages() const { return state_.awaitingFirstPick == 1; }
+    bool canToggleTimedGame() const { return state_.awaitingFirstPick; }
+    bool canShowAllImages() const { return state_.awaitingFirstPick; }
     bool canChangeBoardLayout() const { return !state_.showingAll && !state_.gameOver; }
     bool clockRunning() const { return clockRunning_; }
 
@@ -102,15 +105,15 @@ public:
     GameState& mutableState() { return state_; }
 
 private:
-    void shuffle(int* cells, int n);
+    void ShuffleImages();
+    void ShuffleCells();
     void resolveMatch();
     void resolveMismatch();
     bool isBonusImage(int image) const;
-    void clearKeyboardSelection();
     void startClock();
     void stopClock();
 
-    GameSettings& settings_;
+    const GameSettings& settings_;
     Presentation& presentation_;
     ImageList& images_;
     Random& random_;

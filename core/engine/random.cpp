@@ -45,9 +45,4 @@ int Random::RandomFrom1To(int n) {
     return scale(draw(), n);
 }
 
-Random& processRandom() {
-    static Random random;
-    return random;
-}
-
 } // namespace gemino

@@ -32,7 +32,4 @@ private:
     bool seeded_ = false;
 };
 
-// The process-wide source used by the deal and by the icon library loader.
-Random& processRandom();
-
 } // namespace gemino

@@ -62,7 +62,7 @@ std::vector<ScoreText> layoutScoreboard(const GameState& state, const GameSettin
     const int w = nameColumnWidth(settings, measure);
     const int nameRight = x0 + 11 * w / 10;
     const int scoreLeft = x0 + 12 * w / 10;
-    const bool over = state.gameOver != 0;
+    const bool over = state.gameOver;
 
     const std::string time = timeText(state);
     const std::string score1 = time.empty() ? std::to_string(state.scores[0])

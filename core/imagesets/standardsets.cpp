@@ -1,5 +1,7 @@
 #include "core/imagesets/standardsets.h"
 
+#include "core/paths/pathutil.h"
+
 #include <algorithm>
 #include <cctype>
 #include <utility>
@@ -105,15 +107,6 @@ constexpr std::pair<int, const char*> kIconFiles[] = {
     {211, "flags/united-states"},
 };
 
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-    const std::string other(b);
-    return a.size() == other.size() &&
-           std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 } // namespace
 
 std::string resourceIconPath(int id) {
@@ -126,23 +119,23 @@ std::string resourceIconPath(int id) {
 }
 
 const std::array<int, 20>* standardSetIcons(const std::string& name) {
-    if (equalsIgnoringCase(name, "misc")) {
+    if (pathutil::equalsIgnoringCase(name, "misc")) {
         return &MISC_ICON_IDS;
     }
-    if (equalsIgnoringCase(name, "traffic")) {
+    if (pathutil::equalsIgnoringCase(name, "traffic")) {
         return &TRAFFIC_ICON_IDS;
     }
-    if (equalsIgnoringCase(name, "computer")) {
+    if (pathutil::equalsIgnoringCase(name, "computer")) {
         return &COMPUTER_ICON_IDS;
     }
-    if (equalsIgnoringCase(name, "flags")) {
+    if (pathutil::equalsIgnoringCase(name, "flags")) {
         return &FLAG_ICON_IDS;
     }
     return nullptr;
 }
 
 const std::array<const char*, 20>* standardSetTexts(const std::string& name) {
-    return equalsIgnoringCase(name, "flags") ? &FLAG_TEXTS : nullptr;
+    return pathutil::equalsIgnoringCase(name, "flags") ? &FLAG_TEXTS : nullptr;
 }
 
 } // namespace gemino

@@ -221,15 +221,15 @@ int FindWordIndex(const std::string& list, const std::string& word) {
     int index = 0;
     for (std::string candidate = PopWord(rest); !candidate.empty(); candidate = PopWord(rest)) {
         ++index;
-        if (candidate.size() != word.size())
-            continue;
-        bool same = true;
-        for (std::size_t k = 0; k < word.size() && same; ++k)
-            same = foldCase(candidate[k]) == foldCase(word[k]);
-        if (same)
+        if (equalsIgnoringCase(candidate, word))
             return index;
     }
     return 0;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return foldCase(x) == foldCase(y); });
 }
 
 std::string GetPathFolder(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 // Free functions on file paths and on blank-separated word lists.
 //
@@ -24,6 +25,8 @@ bool PathExists(const std::string& name, const std::string& folder);
 std::string PopWord(std::string& list);
 // 1-based position of `word` in the list, ignoring case; 0 when absent or empty.
 int FindWordIndex(const std::string& list, const std::string& word);
+// Whether two words are equal when ASCII letters are compared without regard to case.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // Absolute folder holding the entry a lookup finds, without a trailing separator.
 std::string GetPathFolder(const std::string& path);
 // Whether a lookup finds a folder.

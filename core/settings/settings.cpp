@@ -15,10 +15,9 @@ void SettingsStore::WriteBool(const std::string& name, bool value) {
 namespace {
 
 // Out of range means the default, never the nearer bound: a stored spacing of 45 starts as 12.
-int readIntInRange(const SettingsStore& store, const char* name, int defaultValue, int lowest,
-                   int highest) {
+int readIntInRange(const SettingsStore& store, const char* name, int defaultValue, Range range) {
     const int value = store.ReadInt(name, defaultValue);
-    return value < lowest || value > highest ? defaultValue : value;
+    return range.contains(value) ? value : defaultValue;
 }
 
 } // namespace
@@ -38,19 +37,23 @@ void LoadSettings(GameSettings& settings, const SettingsStore& store,
     }
 
     settings.numberPlayers =
-        readIntInRange(store, key::NumberPlayers, defaults::NumberPlayers, 1, 2);
+        readIntInRange(store, key::NumberPlayers, defaults::NumberPlayers, limits::NumberPlayers);
     settings.displayMatcherName = store.ReadBool(key::DisplayMatcherName, true);
     settings.displayImageText = store.ReadBool(key::DisplayImageText, true);
     settings.highlightMatchedImages = store.ReadBool(key::HighlightMatchedImages, true);
     settings.unmatchedDisplayTime =
-        readIntInRange(store, key::UnmatchedDisplayTime, defaults::UnmatchedDisplayTime, 1, 5000);
-    settings.matchFlashes = readIntInRange(store, key::MatchFlashes, defaults::MatchFlashes, 1, 7);
+        readIntInRange(store, key::UnmatchedDisplayTime, defaults::UnmatchedDisplayTime,
+                       limits::UnmatchedDisplayTime);
+    settings.matchFlashes =
+        readIntInRange(store, key::MatchFlashes, defaults::MatchFlashes, limits::MatchFlashes);
     settings.player1Name = store.ReadString(key::Player1Name, defaults::Player1Name);
     settings.player2Name = store.ReadString(key::Player2Name, defaults::Player2Name);
-    settings.columns = readIntInRange(store, key::NumberColumns, defaults::Columns, 1, 10);
-    settings.buttonSize = readIntInRange(store, key::ButtonSize, defaults::ButtonSize, 32, 200);
+    settings.columns =
+        readIntInRange(store, key::NumberColumns, defaults::Columns, limits::Columns);
+    settings.buttonSize =
+        readIntInRange(store, key::ButtonSize, defaults::ButtonSize, limits::ButtonSize);
     settings.buttonSpacing =
-        readIntInRange(store, key::ButtonSpacing, defaults::ButtonSpacing, 1, 40);
+        readIntInRange(store, key::ButtonSpacing, defaults::ButtonSpacing, limits::ButtonSpacing);
     settings.playSounds = store.ReadBool(key::PlaySounds, true);
 }
 

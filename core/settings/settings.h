@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/board/geometry.h"
+
 #include <string>
 
 namespace gemino {
@@ -53,6 +55,23 @@ inline constexpr int Columns = 8;
 inline constexpr int ButtonSize = 50;
 inline constexpr int ButtonSpacing = 12;
 } // namespace defaults
+
+// The values a stored option may take; anything else reads as its default.
+struct Range {
+    int lowest;
+    int highest;
+    constexpr bool contains(int value) const { return value >= lowest && value <= highest; }
+};
+
+namespace limits {
+inline constexpr Range NumberPlayers{1, 2};
+inline constexpr Range UnmatchedDisplayTime{1, 5000};
+inline constexpr Range MatchFlashes{1, 7};
+inline constexpr Range Columns{1, kMaxColumns};
+inline constexpr Range ButtonSize{32, 200};
+// The Board Layout dialog's spin goes up to 50, but a spacing above 40 reads as the default.
+inline constexpr Range ButtonSpacing{1, 40};
+} // namespace limits
 
 // The one record of the game's options, filled by LoadSettings and read directly by everyone.
 struct GameSettings {

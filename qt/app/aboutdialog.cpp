@@ -1,6 +1,6 @@
 #include "qt/app/aboutdialog.h"
 
-#include "qt/app/dialogunits.h"
+#include "qt/widgets/dialogunits.h"
 
 #include <QDesktopServices>
 #include <QIcon>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings/settings.h"
 #include "qt/app/optionsdialog.h"
 
 #include <array>
@@ -9,7 +10,7 @@ class QRadioButton;
 
 namespace gemino {
 
-class BoardView;
+class GameSession;
 class SpinControl;
 
 // Number of columns, button size and spacing. The two spins resize the live board while the
@@ -17,7 +18,7 @@ class SpinControl;
 class BoardLayoutDialog : public OptionsDialog {
     Q_OBJECT
 public:
-    explicit BoardLayoutDialog(BoardView& board, QWidget* parent = nullptr);
+    explicit BoardLayoutDialog(GameSession& session, QWidget* parent = nullptr);
 
     int chosenColumns() const { return chosenColumns_; }
     bool columnsChanged() const { return columnsChanged_; }
@@ -30,20 +31,17 @@ public:
     // 1001 to 1007, "9" and "10" are 1009 and 1010.
     static int columnButtonId(int columns);
 
-    static constexpr int kMinSize = 32;
-    static constexpr int kMaxSize = 200;
-    static constexpr int kMinSpacing = 1;
-    static constexpr int kMaxSpacing = 50;
+    // The spins' ranges: the spacing may go beyond what a stored value may be.
+    static constexpr Range kSizeRange = limits::ButtonSize;
+    static constexpr Range kSpacingRange{limits::ButtonSpacing.lowest, 50};
 
 private:
     void onColumnClicked(int columns);
-    // A spin step to `proposed`: refused outside lowest..highest, else shown and applied live.
-    bool onGeometryRequest(int proposed, int lowest, int highest, int& value, int& setting);
+    void geometryChanged();
     void onUseDefaults();
     void transferToControls();
-    void relayoutBoard();
 
-    BoardView& board_;
+    GameSession& session_;
     int chosenColumns_ = 0;
     bool columnsChanged_ = false;
     bool sizeChanged_ = false;
@@ -57,6 +55,6 @@ private:
 };
 
 // Carries out the Board Layout command once its dialog has closed with `result`.
-void applyBoardLayout(BoardView& board, const BoardLayoutDialog& dialog, int result);
+void applyBoardLayout(GameSession& session, const BoardLayoutDialog& dialog, int result);
 
 } // namespace gemino

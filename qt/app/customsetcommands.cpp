@@ -1,8 +1,8 @@
 #include "qt/app/mainwindow.h"
 
 #include "core/settings/settings.h"
-#include "qt/board/boardview.h"
-#include "qt/imagesets/customset.h"
+#include "qt/app/gamesession.h"
+#include "qt/widgets/prompts.h"
 
 #include <QFileDialog>
 #include <QStringList>
@@ -18,7 +18,7 @@ void MainWindow::onUseCustomImageSet() {
     dialog.setDefaultSuffix(QStringLiteral("ims"));
     const QString path = runFileDialog(dialog);
     if (!path.isEmpty()) {
-        LoadCustomSet(*board_, path, /*atStartup=*/false);
+        session_->LoadCustomSet(path, /*atStartup=*/false);
     }
     // Triggering the action toggled its mark; the mark follows the set in play instead.
     updateCommandStates();

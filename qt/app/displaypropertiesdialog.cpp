@@ -1,22 +1,20 @@
 #include "qt/app/displaypropertiesdialog.h"
 
 #include "core/settings/settings.h"
+#include "qt/app/gamesession.h"
 #include "qt/app/spincontrol.h"
-#include "qt/board/boardview.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <type_traits>
-
 namespace gemino {
 
 DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, QWidget* parent)
     : OptionsDialog(183, QStringLiteral(" Display Properties"), 205, 132, parent) {
-    highlight_ = settings.highlightMatchedImages ? 1 : 0;
-    matcherName_ = settings.displayMatcherName ? 1 : 0;
-    imageText_ = settings.displayImageText ? 1 : 0;
+    highlight_ = settings.highlightMatchedImages;
+    matcherName_ = settings.displayMatcherName;
+    imageText_ = settings.displayImageText;
     time_ = settings.unmatchedDisplayTime;
     flashes_ = settings.matchFlashes;
 
@@ -37,13 +35,13 @@ DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, Q
     // A stored time off the spin's scale (between two steps, or below 250 ms) is shown as it
     // is until the first step moves it onto the scale.
     timeSpin_ = addSpin(1020, timeEdit_, 183, 63, 10, 14,
-                        {kMinTimeSteps, kMaxTimeSteps, time_ / kTimeStepMs,
+                        {kTimeSteps.lowest, kTimeSteps.highest, time_ / kTimeStepMs,
                          [this](int p, int d) { return onTimeRequest(p, d); }});
 
     addLabel(tr("# Flashes of Matched Images"), 9, 87, 102, 8);
     flashesEdit_ = addNumberField(1016, 141, 84, 40, 14);
     flashesSpin_ = addSpin(1021, flashesEdit_, 183, 84, 10, 14,
-                           {kMinFlashes, kMaxFlashes, flashes_,
+                           {limits::MatchFlashes.lowest, limits::MatchFlashes.highest, flashes_,
                             [this](int p, int d) { return onFlashesRequest(p, d); }});
 
     QPushButton* ok = addButton(1, tr("OK"), 9, 110, 50, 14);
@@ -58,17 +56,17 @@ DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, Q
 }
 
 void DisplayPropertiesDialog::transferToControls() {
-    highlightBox_->setChecked(highlight_ != 0);
-    matcherNameBox_->setChecked(matcherName_ != 0);
-    imageTextBox_->setChecked(imageText_ != 0);
+    highlightBox_->setChecked(highlight_);
+    matcherNameBox_->setChecked(matcherName_);
+    imageTextBox_->setChecked(imageText_);
     timeEdit_->setText(QString::number(time_));
     flashesEdit_->setText(QString::number(flashes_));
 }
 
 void DisplayPropertiesDialog::transferFromControls() {
-    highlight_ = highlightBox_->isChecked() ? 1 : 0;
-    matcherName_ = matcherNameBox_->isChecked() ? 1 : 0;
-    imageText_ = imageTextBox_->isChecked() ? 1 : 0;
+    highlight_ = highlightBox_->isChecked();
+    matcherName_ = matcherNameBox_->isChecked();
+    imageText_ = imageTextBox_->isChecked();
     // The number fields are read-only and always hold what the spins put there.
     time_ = timeEdit_->text().toInt();
     flashes_ = flashesEdit_->text().toInt();
@@ -81,7 +79,7 @@ void DisplayPropertiesDialog::accept() {
 
 bool DisplayPropertiesDialog::onTimeRequest(int position, int delta) {
     const int proposed = position + delta;
-    if (proposed < kMinTimeSteps || proposed > kMaxTimeSteps) {
+    if (!kTimeSteps.contains(proposed)) {
         return false;
     }
     time_ = proposed * kTimeStepMs;
@@ -91,7 +89,7 @@ bool DisplayPropertiesDialog::onTimeRequest(int position, int delta) {
 
 bool DisplayPropertiesDialog::onFlashesRequest(int position, int delta) {
     const int proposed = position + delta;
-    if (proposed < kMinFlashes || proposed > kMaxFlashes) {
+    if (!limits::MatchFlashes.contains(proposed)) {
         return false;
     }
     flashes_ = proposed;
@@ -100,10 +98,10 @@ bool DisplayPropertiesDialog::onFlashesRequest(int position, int delta) {
 }
 
 void DisplayPropertiesDialog::onUseDefaults() {
-    imageText_ = 1;
-    matcherName_ = 1;
+    imageText_ = true;
+    matcherName_ = true;
     // Unlike a first start, the defaults here leave matched images without their square.
-    highlight_ = 0;
+    highlight_ = false;
     flashes_ = defaults::MatchFlashes;
     time_ = defaults::UnmatchedDisplayTime;
     timeSpin_->setPosition(time_ / kTimeStepMs);
@@ -111,29 +109,13 @@ void DisplayPropertiesDialog::onUseDefaults() {
     transferToControls();
 }
 
-void applyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dialog, int result) {
-    if (result == QDialog::Accepted) {
-        GameSettings& settings = board.settings();
-        SettingsStore& store = board.store();
-        // Only what changed is written, in the order the dialog shows it.
-        const auto update = [&store](const char* name, auto& field, auto value) {
-            if (field != value) {
-                field = value;
-                if constexpr (std::is_same_v<decltype(value), bool>) {
-                    store.WriteBool(name, value);
-                } else {
-                    store.WriteInt(name, value);
-                }
-            }
-        };
-        update(key::HighlightMatchedImages, settings.highlightMatchedImages, dialog.highlight());
-        update(key::DisplayMatcherName, settings.displayMatcherName, dialog.matcherName());
-        update(key::DisplayImageText, settings.displayImageText, dialog.imageText());
-        update(key::UnmatchedDisplayTime, settings.unmatchedDisplayTime, dialog.unmatchedTime());
-        update(key::MatchFlashes, settings.matchFlashes, dialog.flashes());
-    }
+void applyDisplayProperties(GameSession& session, const DisplayPropertiesDialog& dialog,
+                            int result) {
     // The new time and flash count apply from the next pair; the game goes on.
-    board.update();
+    if (result == QDialog::Accepted) {
+        session.setDisplayProperties(dialog.highlight(), dialog.matcherName(), dialog.imageText(),
+                                     dialog.unmatchedTime(), dialog.flashes());
+    }
 }
 
 } // namespace gemino

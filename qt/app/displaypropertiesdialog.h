@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings/settings.h"
 #include "qt/app/optionsdialog.h"
 
 class QCheckBox;
@@ -7,7 +8,7 @@ class QLineEdit;
 
 namespace gemino {
 
-class BoardView;
+class GameSession;
 class SpinControl;
 struct GameSettings;
 
@@ -18,18 +19,15 @@ class DisplayPropertiesDialog : public OptionsDialog {
 public:
     explicit DisplayPropertiesDialog(const GameSettings& settings, QWidget* parent = nullptr);
 
-    bool highlight() const { return highlight_ != 0; }
-    bool matcherName() const { return matcherName_ != 0; }
-    bool imageText() const { return imageText_ != 0; }
+    bool highlight() const { return highlight_; }
+    bool matcherName() const { return matcherName_; }
+    bool imageText() const { return imageText_; }
     int unmatchedTime() const { return time_; }
     int flashes() const { return flashes_; }
 
     // The time spin counts tens of milliseconds.
     static constexpr int kTimeStepMs = 10;
-    static constexpr int kMinTimeSteps = 25;
-    static constexpr int kMaxTimeSteps = 500;
-    static constexpr int kMinFlashes = 1;
-    static constexpr int kMaxFlashes = 7;
+    static constexpr Range kTimeSteps{25, 500};
 
 public slots:
     void accept() override;
@@ -41,9 +39,9 @@ private:
     void transferToControls();
     void transferFromControls();
 
-    int highlight_ = 0;
-    int matcherName_ = 0;
-    int imageText_ = 0;
+    bool highlight_ = false;
+    bool matcherName_ = false;
+    bool imageText_ = false;
     int time_ = 0;
     int flashes_ = 0;
     QCheckBox* highlightBox_ = nullptr;
@@ -56,6 +54,7 @@ private:
 };
 
 // Carries out the Display Properties command once its dialog has closed with `result`.
-void applyDisplayProperties(BoardView& board, const DisplayPropertiesDialog& dialog, int result);
+void applyDisplayProperties(GameSession& session, const DisplayPropertiesDialog& dialog,
+                            int result);
 
 } // namespace gemino

@@ -4,6 +4,7 @@
 #include "core/settings/settings.h"
 #include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
+#include "qt/app/gamesession.h"
 #include "qt/board/boardview.h"
 #include "qt/platform/waitcursor.h"
 
@@ -60,16 +61,16 @@ MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput
                        QWidget* parent)
     : QMainWindow(parent), settings_(settings) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
-    board_ = new BoardView(settings, store, sound, this);
+    board_ = new BoardView(settings, sound, this);
     setCentralWidget(board_);
+    session_ = new GameSession(settings, store, *board_, this);
 
     createActions();
     createMenus();
     createToolBar();
     createStatusBar();
 
-    connect(board_, &BoardView::stateChanged, this, &MainWindow::updateCommandStates);
-    board_->initialize();
+    connect(session_, &GameSession::stateChanged, this, &MainWindow::updateCommandStates);
     setWindowTitle(QString::fromLatin1(caption()));
     board_->setFocus();
     updateCommandStates();
@@ -100,19 +101,19 @@ void MainWindow::createActions() {
     using namespace command;
     connect(addCommand(NewGame, tr("Start &New Game"), "Ctrl+N", tr("Start a New Game"),
                        tr("Start New Game"), false),
-            &QAction::triggered, board_, &BoardView::newGameCommand);
+            &QAction::triggered, session_, &GameSession::newGame);
     connect(addCommand(PlayerNames, tr("Set &Player Names..."), "Ctrl+P",
                        tr("Specify the Names of Players 1 and 2"), tr("Set Player Names"), false),
             &QAction::triggered, this, &MainWindow::onPlayerNames);
     connect(addCommand(OnePlayer, tr("&1-Player Game"), {}, tr("The Game is Played by One Person"),
                        tr("One Player Game"), true),
-            &QAction::triggered, this, [this] { board_->setNumberPlayers(1); });
+            &QAction::triggered, this, [this] { session_->setNumberPlayers(1); });
     connect(addCommand(TwoPlayers, tr("&2-Player Game"), {}, tr("The Game is Played by Two People"),
                        tr("Two Player Game"), true),
-            &QAction::triggered, this, [this] { board_->setNumberPlayers(2); });
+            &QAction::triggered, this, [this] { session_->setNumberPlayers(2); });
     connect(addCommand(TimedGame, tr("&Timed Game"), "Ctrl+T",
                        tr("Display the Elapsed Time Since the Game Began"), tr("Timed Game"), true),
-            &QAction::triggered, board_, &BoardView::toggleTimedGameCommand);
+            &QAction::triggered, session_, &GameSession::toggleTimedGame);
     connect(addCommand(Exit, tr("E&xit"), {}, tr("Quit the application; prompts to save documents"),
                        tr("Exit"), false),
             &QAction::triggered, this, &QWidget::close);
@@ -135,7 +136,7 @@ void MainWindow::createActions() {
                                 tr("Play the game using a set of %1 images").arg(set.kind),
                                 tr(set.toolTip), true);
         const std::string name = set.name;
-        connect(a, &QAction::triggered, this, [this, name] { board_->useStandardSet(name); });
+        connect(a, &QAction::triggered, this, [this, name] { session_->useStandardSet(name); });
     }
 
     connect(addCommand(CreateCustomImageSet, tr("&Create Custom Image Set..."), "Ctrl+C",
@@ -148,7 +149,7 @@ void MainWindow::createActions() {
     connect(addCommand(ShowAllImages, tr("Display &All Images for 5 Seconds"), "Ctrl+A",
                        tr("Display All Images at the Start of the Game"),
                        tr("Display All Images for 5 Seconds"), false),
-            &QAction::triggered, board_, &BoardView::showAllImagesCommand);
+            &QAction::triggered, session_, &GameSession::showAllImages);
     connect(addCommand(BoardLayout, tr("&Board Layout..."), "Ctrl+B",
                        tr("Change the Number of Columns of Images, Image Size and Spacing."),
                        tr("Board Layout"), false),
@@ -163,7 +164,7 @@ void MainWindow::createActions() {
     connect(addCommand(PlaySounds, tr("Play &Sounds"), "Ctrl+S",
                        tr("Enable / Disable the Sounds in the Gemino Game"), tr("Play Sounds"),
                        true),
-            &QAction::triggered, board_, &BoardView::togglePlaySounds);
+            &QAction::triggered, session_, &GameSession::togglePlaySounds);
     connect(addCommand(About, tr("&About Gemino..."), {},
                        tr("Display program information, version number and copyright"), tr("About"),
                        false),
@@ -257,14 +258,12 @@ void MainWindow::createStatusBar() {
 
 void MainWindow::updateCommandStates() {
     using namespace command;
-    const GameState& s = board_->game().state();
-    const bool previewing = s.showingAll != 0;
-    const bool over = s.gameOver != 0;
-    const bool dealt = s.awaitingFirstPick != 0;
+    const Game& game = session_->game();
+    const bool previewing = game.state().showingAll;
 
-    action(TimedGame)->setChecked(s.timedGame != 0);
-    action(TimedGame)->setEnabled(dealt);
-    action(ShowAllImages)->setEnabled(dealt);
+    action(TimedGame)->setChecked(game.state().timedGame);
+    action(TimedGame)->setEnabled(game.canToggleTimedGame());
+    action(ShowAllImages)->setEnabled(game.canShowAllImages());
     action(OnePlayer)->setChecked(settings_.numberPlayers == 1);
     action(TwoPlayers)->setChecked(settings_.numberPlayers == 2);
     // The check marks compare names exactly, although loading ignores case.
@@ -276,8 +275,8 @@ void MainWindow::updateCommandStates() {
     action(CreateCustomImageSet)->setEnabled(false);
     action(UseCustomImageSet)->setEnabled(!previewing);
     action(UseCustomImageSet)->setChecked(!settings_.customSetPath.empty());
-    action(BoardLayout)->setEnabled(!previewing && !over);
-    action(MaximizeButtons)->setEnabled(!previewing && !over);
+    action(BoardLayout)->setEnabled(game.canChangeBoardLayout());
+    action(MaximizeButtons)->setEnabled(game.canChangeBoardLayout());
     action(PlaySounds)->setChecked(settings_.playSounds);
 }
 
@@ -291,7 +290,7 @@ void MainWindow::maximizeButtonSize() {
     // Menu bar, toolbar and status bar: the three bar heights the arithmetic sets aside.
     const int bars = menuBar()->height() + toolBar_->height() + statusBar()->height();
     m.menu = (bars + 2) / 3;
-    board_->maximizeButtonSizeFor(m);
+    session_->MaximizeButtonSize(m);
     update();
 }
 
@@ -310,12 +309,13 @@ void MainWindow::placeOnScreen() {
 }
 
 void MainWindow::startUp() {
+    session_->initialize();
     placeOnScreen();
     show();
     // Once shown, the frame's decorations are known and the size can be made exact.
     placeOnScreen();
     setWindowTitle(QString::fromLatin1(caption()));
-    board_->clearKeyboardHighlight();
+    session_->clearKeyboardSelection();
     showAbout();
 }
 

@@ -14,6 +14,7 @@ struct GameSettings;
 class SettingsStore;
 class SoundOutput;
 class BoardView;
+class GameSession;
 
 // The main frame: menu, toolbar and status bar around the board.
 class MainWindow : public QMainWindow {
@@ -23,6 +24,7 @@ public:
                QWidget* parent = nullptr);
 
     BoardView* board() const { return board_; }
+    GameSession* session() const { return session_; }
     // The action of a command id (32771 to 32796, 57664, 57665); null when unknown.
     QAction* action(int id) const;
     QToolBar* toolBar() const { return toolBar_; }
@@ -34,7 +36,8 @@ public:
 
     static const char* caption();
 
-    // Shows the frame at its start-up place and size, then the About box over the dealt board.
+    // Deals the first game, shows the frame at its start-up place and size, then the About box
+    // over the dealt board.
     void startUp();
 
 public slots:
@@ -58,6 +61,7 @@ private:
 
     GameSettings& settings_;
     BoardView* board_ = nullptr;
+    GameSession* session_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::map<int, QAction*> actions_;
 };

@@ -1,28 +1,28 @@
 #include "qt/app/boardlayoutdialog.h"
 #include "qt/app/displaypropertiesdialog.h"
+#include "qt/app/gamesession.h"
 #include "qt/app/mainwindow.h"
 #include "qt/app/playernamesdialog.h"
-#include "qt/board/boardview.h"
 
 namespace gemino {
 
 void MainWindow::onBoardLayout() {
-    BoardLayoutDialog dialog(*board_, this);
+    BoardLayoutDialog dialog(*session_, this);
     const int result = dialog.exec();
-    applyBoardLayout(*board_, dialog, result);
+    applyBoardLayout(*session_, dialog, result);
     updateCommandStates();
 }
 
 void MainWindow::onDisplayProperties() {
-    DisplayPropertiesDialog dialog(board_->settings(), this);
+    DisplayPropertiesDialog dialog(session_->settings(), this);
     const int result = dialog.exec();
-    applyDisplayProperties(*board_, dialog, result);
+    applyDisplayProperties(*session_, dialog, result);
 }
 
 void MainWindow::onPlayerNames() {
-    PlayerNamesDialog dialog(board_->settings(), this);
+    PlayerNamesDialog dialog(session_->settings(), this);
     const int result = dialog.exec();
-    applyPlayerNames(*board_, dialog, result);
+    applyPlayerNames(*session_, dialog, result);
 }
 
 } // namespace gemino

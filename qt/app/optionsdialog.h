@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qt/app/dialogunits.h"
+#include "qt/widgets/dialogunits.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "qt/app/playernamesdialog.h"
 
 #include "core/settings/settings.h"
-#include "qt/board/boardview.h"
+#include "qt/app/gamesession.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,18 +33,11 @@ void PlayerNamesDialog::accept() {
     QDialog::accept();
 }
 
-void applyPlayerNames(BoardView& board, const PlayerNamesDialog& dialog, int result) {
-    if (result != QDialog::Accepted) {
-        return;
+void applyPlayerNames(GameSession& session, const PlayerNamesDialog& dialog, int result) {
+    if (result == QDialog::Accepted) {
+        session.setPlayerNames(dialog.player1Name().toStdString(),
+                               dialog.player2Name().toStdString());
     }
-    GameSettings& settings = board.settings();
-    settings.player1Name = dialog.player1Name().toStdString();
-    settings.player2Name = dialog.player2Name().toStdString();
-    // Both are written, changed or not.
-    board.store().WriteString(key::Player1Name, settings.player1Name);
-    board.store().WriteString(key::Player2Name, settings.player2Name);
-    // The scoreboard shows the new names; the game goes on.
-    board.update();
 }
 
 } // namespace gemino

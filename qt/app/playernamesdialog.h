@@ -8,7 +8,7 @@ class QLineEdit;
 
 namespace gemino {
 
-class BoardView;
+class GameSession;
 struct GameSettings;
 
 // The two names the scoreboard shows. Any text will do, the empty text included.
@@ -32,6 +32,6 @@ private:
 };
 
 // Carries out the Player Names command once its dialog has closed with `result`.
-void applyPlayerNames(BoardView& board, const PlayerNamesDialog& dialog, int result);
+void applyPlayerNames(GameSession& session, const PlayerNamesDialog& dialog, int result);
 
 } // namespace gemino

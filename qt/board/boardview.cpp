@@ -1,10 +1,10 @@
 #include "qt/board/boardview.h"
 
-#include "core/engine/random.h"
+#include "core/engine/game.h"
 #include "core/engine/scoreboard.h"
 #include "core/imagesets/standardsets.h"
 #include "core/settings/settings.h"
-#include "qt/imagesets/customset.h"
+#include "qt/imagesets/imageset.h"
 #include "qt/imagesets/setimage.h"
 #include "qt/platform/soundoutput.h"
 
@@ -27,14 +27,17 @@ namespace {
 
 constexpr int kTileSize = 32;
 constexpr int kMatcherNameLength = 8;
-constexpr int kMinButtonSize = 32;
-constexpr int kMaxButtonSize = 200;
+
+// "Arial" and "Comic Sans MS" are asked for first; the free faces stand in where they are missing.
+const QStringList kTextFamilies = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
+const QStringList kScoreFamilies = {QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"),
+                                    QStringLiteral("Liberation Sans")};
 
 QRect toQRect(const Rect& r) {
     return QRect(r.left, r.top, r.width(), r.height());
 }
 
-QFont makeFont(QStringList families, int pixels) {
+QFont makeFont(const QStringList& families, int pixels) {
     QFont font;
     font.setFamilies(families);
     font.setPixelSize(pixels);
@@ -82,14 +85,10 @@ private:
     bool highlighted_ = false;
 };
 
-BoardView::BoardView(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
-                     QWidget* parent)
-    : QWidget(parent), settings_(settings), store_(store), sound_(sound),
-      game_(settings, *this, images_, processRandom()),
-      imageTextFont_(makeFont({"Arial", "Liberation Sans"}, 10)),
-      scoreFont_(makeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 18)),
-      bannerFont_(makeFont({"Comic Sans MS", "Comic Neue", "Liberation Sans"}, 32)),
-      finishedBoardIcon_(std::make_unique<CSetImage>()) {
+BoardView::BoardView(const GameSettings& settings, SoundOutput& sound, QWidget* parent)
+    : QWidget(parent), settings_(settings), sound_(sound),
+      imageTextFont_(makeFont(kTextFamilies, 10)), scoreFont_(makeFont(kScoreFamilies, 18)),
+      bannerFont_(makeFont(kScoreFamilies, 32)), finishedBoardIcon_(std::make_unique<CSetImage>()) {
     setObjectName("board");
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
@@ -101,13 +100,22 @@ BoardView::BoardView(GameSettings& settings, SettingsStore& store, SoundOutput& 
         auto* button = new CellButton(i, this);
         button->hide();
         button->installEventFilter(this);
-        connect(button, &QPushButton::clicked, this,
-                [this, i] { runEngine([this, i] { game_.OnBoardButton(i); }); });
+        connect(button, &QPushButton::clicked, this, [this, i] {
+            if (input_) {
+                input_->cellChosen(i);
+            }
+        });
         buttons_[i] = button;
     }
 }
 
 BoardView::~BoardView() = default;
+
+void BoardView::attach(const Game& game, const ImageSet& images, BoardInput& input) {
+    game_ = &game;
+    images_ = &images;
+    input_ = &input;
+}
 
 BoardGeometry BoardView::geometry() const {
     return BoardGeometry{settings_.columns, settings_.buttonSize, settings_.buttonSpacing};
@@ -117,124 +125,25 @@ QPushButton* BoardView::cellButton(int cell) const {
     return cell >= 0 && cell < kMaxCells ? buttons_[cell] : nullptr;
 }
 
-void BoardView::initialize() {
-    LayoutButtons();
-    loadStartupSet();
-    game_.NewGame();
-    invalidateAll();
-    emit stateChanged();
-}
-
-void BoardView::loadStartupSet() {
-    std::string& standard = settings_.standardSetName;
-    std::string& custom = settings_.customSetPath;
-    if (standard.empty() && custom.empty()) {
-        standard = defaults::StandardSetName;
-    }
-    if (standard.empty() &&
-        LoadCustomSet(*this, QString::fromStdString(custom), /*atStartup=*/true)) {
-        return;
-    }
-    // A stored custom set that cannot be played, a stored name that is none of the four, or
-    // both names stored at once (possible only by editing the settings by hand) play the
-    // miscellaneous set for this run; the stored values are left as they are.
-    if (standard.empty() || !standardSetIcons(standard)) {
-        standard = defaults::StandardSetName;
-    }
-    custom.clear();
-    images_.LoadStandardSet(standard);
-}
-
-template <typename Operation> void BoardView::runEngine(Operation&& operation) {
-    ++busy_;
-    operation();
-    --busy_;
-    if (busy_ == 0 && tickPending_) {
-        // Ticks that fell due while the engine waited are merged into one, handled late.
-        tickPending_ = false;
-        game_.OnTimer(kClockTimerId);
-    }
-    emit stateChanged();
-}
-
-void BoardView::newGameCommand() {
-    runEngine([this] { game_.NewGame(); });
-}
-
-void BoardView::toggleTimedGameCommand() {
-    runEngine([this] { game_.ToggleTimedGame(); });
-}
-
-void BoardView::showAllImagesCommand() {
-    runEngine([this] { game_.ShowAllImages(); });
-}
-
-void BoardView::useStandardSet(const std::string& name) {
-    settings_.standardSetName = name;
-    settings_.customSetPath.clear();
-    images_.LoadStandardSet(name);
-    store_.WriteString(key::StandardImageSet, name);
-    store_.WriteString(key::CustomImageSet, "");
-    runEngine([this] { game_.NewGame(); });
-}
-
-void BoardView::setNumberPlayers(int players) {
-    settings_.numberPlayers = players;
-    store_.WriteInt(key::NumberPlayers, players);
-    runEngine([this] { game_.onNumberPlayersChanged(); });
-}
-
-void BoardView::togglePlaySounds() {
-    settings_.playSounds = !settings_.playSounds;
-    store_.WriteBool(key::PlaySounds, settings_.playSounds);
-    emit stateChanged();
-}
-
-void BoardView::maximizeButtonSizeFor(const WindowMetrics& metrics) {
-    // Kept within the stored range, so the size chosen here is still the size at the next start.
-    const int size = MaximizeButtonSize(metrics, settings_.columns, settings_.buttonSpacing);
-    settings_.buttonSize = std::clamp(size, kMinButtonSize, kMaxButtonSize);
-    ReloadBitmaps();
-    LayoutButtons();
-    store_.WriteInt(key::ButtonSize, settings_.buttonSize);
-    store_.WriteInt(key::ButtonSpacing, settings_.buttonSpacing);
-    invalidateAll();
-    emit stateChanged();
-}
-
-void BoardView::ReloadBitmaps() {
-    for (int i = 0; i < images_.imageCount(); ++i) {
-        CSetImage* image = images_.image(i);
-        if (image && image->isBitmap) {
-            const QString text = image->text;
-            image->LoadBitmapFile(image->path, settings_.buttonSize);
-            image->text = text;
-        }
-    }
-}
-
 void BoardView::LayoutButtons() {
     const BoardGeometry g = geometry();
     for (auto* button : buttons_) {
         button->hide();
     }
+    if (!game_) {
+        return;
+    }
+    const GameState& state = game_->state();
     const int n = kRows * g.columns;
     for (int i = 0; i < n; ++i) {
         CellButton* button = buttons_[i];
         button->setLabel(QString::fromStdString(cellLabel(g, i)));
         button->setGeometry(ButtonX(g, i), ButtonY(g, i), g.buttonSize, g.buttonSize);
         // A cell uncovered in the turn under way stays uncovered through a re-layout.
-        const GameState& state = game_.state();
         if (!state.cellMatched[i] && i != state.firstPick && i != state.secondPick) {
             button->show();
         }
     }
-}
-
-void BoardView::clearKeyboardHighlight() {
-    auto& s = game_.mutableState();
-    s.selectedColumn = s.selectedRow = -1;
-    relabelCells(-1, -1);
 }
 
 // --- Presentation ---
@@ -283,7 +192,7 @@ void BoardView::pause(int ms) {
 
 void BoardView::wait(int ms) {
     updateNow();
-    emit stateChanged();
+    emit waiting();
     pause(ms);
 }
 
@@ -297,7 +206,6 @@ void BoardView::stopClock() {
         killTimer(clockTimer_);
         clockTimer_ = 0;
     }
-    tickPending_ = false;
 }
 
 void BoardView::playSound(const std::string& path, bool wait) {
@@ -333,11 +241,9 @@ void BoardView::timerEvent(QTimerEvent* event) {
         QWidget::timerEvent(event);
         return;
     }
-    if (busy_ > 0) {
-        tickPending_ = true;
-        return;
+    if (input_) {
+        input_->clockTicked();
     }
-    runEngine([this] { game_.OnTimer(kClockTimerId); });
 }
 
 void BoardView::resizeEvent(QResizeEvent* event) {
@@ -372,9 +278,7 @@ bool BoardView::handleKey(QKeyEvent* key, bool apply) {
     if (!apply) {
         return Game::keyIsForTheBoard(press);
     }
-    bool handled = false;
-    runEngine([&] { handled = game_.onKeyDown(press); });
-    return handled;
+    return input_ && input_->keyPressed(press);
 }
 
 bool BoardView::eventFilter(QObject* watched, QEvent* event) {
@@ -395,9 +299,12 @@ bool BoardView::eventFilter(QObject* watched, QEvent* event) {
 // --- painting ---
 
 void BoardView::paintEvent(QPaintEvent*) {
+    if (!game_) {
+        return;
+    }
     QPainter painter(this);
     PaintBoard(painter);
-    if (!game_.state().showingAll) {
+    if (!game_->state().showingAll) {
         paintScoreboard(painter);
     }
 }
@@ -407,7 +314,7 @@ void BoardView::DrawCellImage(QPainter& painter, int cell) {
     const int x = ButtonX(g, cell);
     const int y = ButtonY(g, cell);
     const int s = g.buttonSize;
-    const CSetImage* image = images_.image(game_.state().cellImage[cell]);
+    const CSetImage* image = images_->image(game_->state().cellImage[cell]);
     if (!image) {
         return;
     }
@@ -426,7 +333,7 @@ void BoardView::DrawCellImage(QPainter& painter, int cell) {
 }
 
 void BoardView::PaintBoard(QPainter& painter) {
-    const GameState& s = game_.state();
+    const GameState& s = game_->state();
     const BoardGeometry g = geometry();
     const int n = kRows * g.columns;
     painter.setPen(Qt::black);
@@ -483,7 +390,7 @@ void BoardView::paintScoreboard(QPainter& painter) {
         const QString t = QString::fromStdString(text);
         return TextSize{m.horizontalAdvance(t), m.height()};
     };
-    const auto texts = layoutScoreboard(game_.state(), settings_, geometry(), width(), measure);
+    const auto texts = layoutScoreboard(game_->state(), settings_, geometry(), width(), measure);
     for (const ScoreText& t : texts) {
         const QRect r = toQRect(t.rect);
         painter.save();

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "core/board/geometry.h"
-#include "core/engine/game.h"
 #include "core/engine/presentation.h"
-#include "qt/imagesets/imageset.h"
 
 #include <QFont>
 #include <QRegion>
@@ -17,71 +15,48 @@ class QPushButton;
 namespace gemino {
 
 struct GameSettings;
-class SettingsStore;
-class SoundOutput;
+struct KeyPress;
 class CellButton;
 class CSetImage;
+class Game;
+class ImageSet;
+class SoundOutput;
 
-// The board window: 40 cell buttons over the painted board and scoreboard. It owns the game
-// and carries out the engine's effects on the screen, the clock and the loudspeaker.
-class BoardView : public QWidget, private Presentation {
+// What the board passes on: the cells chosen, the keys typed and the ticks of the game clock.
+class BoardInput {
+public:
+    virtual ~BoardInput() = default;
+    virtual void cellChosen(int cell) = 0;
+    // False when the key is not the board's and must go on to the menu's shortcuts.
+    virtual bool keyPressed(const KeyPress& key) = 0;
+    virtual void clockTicked() = 0;
+};
+
+// The board window: 40 cell buttons over the painted board and scoreboard. It draws the game
+// it is shown, passes input on, and carries out the engine's effects on the screen, the clock
+// and the loudspeaker.
+class BoardView : public QWidget, public Presentation {
     Q_OBJECT
 public:
-    BoardView(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
-              QWidget* parent = nullptr);
+    BoardView(const GameSettings& settings, SoundOutput& sound, QWidget* parent = nullptr);
     ~BoardView() override;
 
-    // The first initialisation: lays out the board, loads the set the settings name and deals.
-    void initialize();
+    // The game and images to draw and where input goes; set once, before the first paint.
+    void attach(const Game& game, const ImageSet& images, BoardInput& input);
 
-    GameSettings& settings() { return settings_; }
-    SettingsStore& store() { return store_; }
-    Game& game() { return game_; }
-    const Game& game() const { return game_; }
-    ImageSet& images() { return images_; }
     BoardGeometry geometry() const;
     QPushButton* cellButton(int cell) const;
+    // Places, labels and shows the buttons for the current geometry.
+    void LayoutButtons();
 
     // Waits last `scale` times their length; tests shorten them, 0 makes them instant.
     void setTimeScale(double scale) { timeScale_ = scale; }
-    double timeScale() const { return timeScale_; }
-    // True while the engine is resolving a turn, previewing or ending a game.
-    bool busy() const { return busy_ > 0; }
     // The id of the running game clock's timer, 0 when it is stopped.
     int clockTimerId() const { return clockTimer_; }
-
-    // Commands.
-    void newGameCommand();
-    void toggleTimedGameCommand();
-    void showAllImagesCommand();
-    void useStandardSet(const std::string& name);
-    void setNumberPlayers(int players);
-    void togglePlaySounds();
-    // Sizes the buttons to fill a window with these metrics (see MaximizeButtonSize).
-    void maximizeButtonSizeFor(const WindowMetrics& metrics);
-    // Places, labels and shows the buttons for the current geometry.
-    void LayoutButtons();
-    // Reloads every bitmap image at the current button size.
-    void ReloadBitmaps();
-    // Clears the keyboard's half-made choice and its highlight.
-    void clearKeyboardHighlight();
-    // Removes and returns the label highlight state, for tests: -1 when none.
+    // The row or column whose labels are red, -1 for none.
     int highlightedRow() const { return highlightRow_; }
     int highlightedColumn() const { return highlightColumn_; }
 
-    static constexpr int kClockTimerId = 1;
-
-signals:
-    // The game's state may have changed: command states should be brought up to date.
-    void stateChanged();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
     // Presentation
     void setCellButtonVisible(int cell, bool visible) override;
     void invalidateAll() override;
@@ -94,20 +69,28 @@ private:
     void playSound(const std::string& path, bool wait) override;
     void relabelCells(int row, int column) override;
 
-    // Runs an engine operation; ticks that fall due meanwhile are handled once it is over.
-    template <typename Operation> void runEngine(Operation&& operation);
+signals:
+    // The engine is about to wait: the screen is current, and so should the commands' states be.
+    void waiting();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
     void pause(int ms);
-    void loadStartupSet();
     void PaintBoard(QPainter& painter);
     void DrawCellImage(QPainter& painter, int cell);
     void paintScoreboard(QPainter& painter);
     bool handleKey(QKeyEvent* key, bool apply);
 
-    GameSettings& settings_;
-    SettingsStore& store_;
+    const GameSettings& settings_;
     SoundOutput& sound_;
-    ImageSet images_;
-    Game game_;
+    const Game* game_ = nullptr;
+    const ImageSet* images_ = nullptr;
+    BoardInput* input_ = nullptr;
 
     std::array<CellButton*, kMaxCells> buttons_{};
     QFont imageTextFont_;
@@ -117,9 +100,7 @@ private:
 
     QRegion pending_;
     double timeScale_ = 1.0;
-    int busy_ = 0;
     int clockTimer_ = 0;
-    bool tickPending_ = false;
     int highlightRow_ = -1;
     int highlightColumn_ = -1;
 };

@@ -1,25 +1,18 @@
 #include "qt/imagesets/customset.h"
 
-#include "core/engine/game.h"
+#include "core/board/geometry.h"
 #include "core/engine/random.h"
 #include "core/iconfile/iconfile.h"
+#include "core/imagesets/imagesource.h"
 #include "core/imagesets/imsformat.h"
 #include "core/paths/pathutil.h"
-#include "core/settings/settings.h"
-#include "qt/board/boardview.h"
 #include "qt/imagesets/imageset.h"
 #include "qt/imagesets/setimage.h"
 #include "qt/platform/icondecode.h"
-#include "qt/platform/waitcursor.h"
 
-#include <QDialog>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QMessageBox>
-#include <QStringList>
+#include <QObject>
 
 #include <algorithm>
 #include <memory>
@@ -30,25 +23,6 @@
 namespace gemino {
 
 namespace {
-
-MessageBoxHook& messageHook() {
-    static MessageBoxHook hook;
-    return hook;
-}
-
-FileDialogHook& dialogHook() {
-    static FileDialogHook hook;
-    return hook;
-}
-
-QString extension(const std::string& path) {
-    return QString::fromStdString(pathutil::GetPathExtension(path));
-}
-
-bool isPictureSource(const std::string& path) {
-    static const QStringList kPictures = {"bmp", "jpg", "jpeg", "png", "gif", "svg", "svgz"};
-    return kPictures.contains(extension(path), Qt::CaseInsensitive);
-}
 
 // A source that is gone, or that names a folder, a device or a FIFO, is skipped: only regular
 // files are ever opened.
@@ -110,39 +84,6 @@ QString readProblem(const ImsReadResult& read, const QString& path) {
 
 } // namespace
 
-void setMessageBoxHook(MessageBoxHook hook) {
-    messageHook() = std::move(hook);
-}
-
-void showMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
-                    const QString& text) {
-    if (messageHook()) {
-        messageHook()(parent, icon, caption, text);
-        return;
-    }
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                    caption, text, QMessageBox::Ok, parent);
-    box.exec();
-}
-
-void setFileDialogHook(FileDialogHook hook) {
-    dialogHook() = std::move(hook);
-}
-
-QString runFileDialog(QFileDialog& dialog) {
-    if (dialogHook()) {
-        return dialogHook()(dialog);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().constFirst();
-}
-
-bool isIconLibraryPath(const QString& path) {
-    return extension(path.toStdString()).compare(QLatin1String("icl"), Qt::CaseInsensitive) == 0;
-}
-
 SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, Random& random) {
     images.ReleaseImages();
     images.setCount(0);
@@ -203,84 +144,6 @@ SetLoad LoadIconLibrary(ImageSet& images, const QString& path, Random& random) {
     }
     images.setCount(m);
     return {m, {}};
-}
-
-bool ReduceColumnsToFit(BoardView& board, const QString& message) {
-    GameSettings& settings = board.settings();
-    const int fit = 2 * board.images().imageCount() / kRows;
-    // A board of no columns cannot be laid out; loaders refuse sets that small beforehand.
-    if (fit < 1 || fit >= settings.columns) {
-        return false;
-    }
-    settings.columns = fit;
-    board.store().WriteInt(key::NumberColumns, fit);
-    board.LayoutButtons();
-    board.update();
-    showMessageBox(&board, MessageIcon::Information, QObject::tr("Not Enough Images"), message);
-    return true;
-}
-
-bool LoadCustomSet(BoardView& board, const QString& path, bool atStartup) {
-    GameSettings& settings = board.settings();
-    const bool library = isIconLibraryPath(path);
-    // Loaded aside: the set in play stays whole until the new one has proved playable.
-    ImageSet loaded;
-    SetLoad load;
-    {
-        WaitCursor wait;
-        load = library ? LoadIconLibrary(loaded, path, processRandom())
-                       : LoadImageSetFile(loaded, path, settings.buttonSize, processRandom());
-    }
-
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!load.ok()) {
-        if (!atStartup) {
-            const QString what =
-                library ? QObject::tr("the icon library") : QObject::tr("the image set");
-            showMessageBox(&board, MessageIcon::Warning, QObject::tr("Image Set Not Loaded"),
-                           QObject::tr("Gemino could not read %1\n%2\n\n%3\n\nThe images in play "
-                                       "are kept.")
-                               .arg(what, shown, load.error));
-        }
-        return false;
-    }
-    if (load.count < 2) {
-        if (!atStartup) {
-            // Fewer than 2 means none or one.
-            const QString text =
-                library
-                    ? (load.count == 0 ? QObject::tr("The icon library\n%1\nholds no icons.")
-                                       : QObject::tr("The icon library\n%1\nholds only one icon."))
-                    : (load.count == 0
-                           ? QObject::tr("The image set\n%1\nnames no image file that can "
-                                         "be found.")
-                           : QObject::tr("The image set\n%1\nnames only one image file "
-                                         "that can be found."));
-            showMessageBox(&board, MessageIcon::Warning, QObject::tr("Not Enough Images"),
-                           text.arg(shown) +
-                               QObject::tr("\n\nA game needs at least 2 images, so the images "
-                                           "in play are kept."));
-        }
-        return false;
-    }
-
-    board.images().swap(loaded);
-    const std::string stored =
-        QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdString();
-    settings.customSetPath = stored;
-    settings.standardSetName.clear();
-    board.store().WriteString(key::StandardImageSet, std::string());
-    board.store().WriteString(key::CustomImageSet, stored);
-    ReduceColumnsToFit(board, library ? QObject::tr("The number of columns of buttons had to be "
-                                                    "reduced due to the number of icons in the "
-                                                    "icon library.")
-                                      : QObject::tr("The number of columns of buttons had to be "
-                                                    "reduced due to the number of images in the "
-                                                    "image set."));
-    if (!atStartup) {
-        board.newGameCommand();
-    }
-    return true;
 }
 
 } // namespace gemino

@@ -60,7 +60,7 @@ bool CSetImage::LoadFileIcon(const QString& file, int iconIndex) {
 }
 
 bool CSetImage::LoadBitmapFile(const QString& file, int size) {
-    bitmap = gemino::LoadBitmapFile(file, size);
+    bitmap = gemino::loadPicturePixmap(file, size);
     if (bitmap.isNull()) {
         return false;
     }

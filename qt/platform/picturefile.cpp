@@ -1,6 +1,7 @@
 #include "qt/platform/picturefile.h"
 
 #include "core/iconfile/iconfile.h"
+#include "core/imagesets/imagesource.h"
 #include "qt/platform/icondecode.h"
 
 #include <QByteArray>
@@ -39,19 +40,6 @@ bool isAllowedFormat(const QByteArray& format) {
 }
 
 } // namespace
-
-bool isPictureFile(const QString& path) {
-    static const std::array<QString, 7> kExtensions = {
-        QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"),
-        QStringLiteral("gif"), QStringLiteral("svg"), QStringLiteral("svgz")};
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0) {
-        return false;
-    }
-    const QString extension = name.mid(dot + 1).toLower();
-    return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
-}
 
 QImage loadPictureImage(const QString& path, int size) {
     if (size <= 0 || size > kMaxSide || !iconfile::IsRegularFile(path.toStdString())) {
@@ -92,14 +80,14 @@ QImage loadPictureImage(const QString& path, int size) {
     return image;
 }
 
-QPixmap LoadBitmapFile(const QString& path, int size) {
+QPixmap loadPicturePixmap(const QString& path, int size) {
     const QImage image = loadPictureImage(path, size);
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
 QPixmap loadEditorImage(const QString& path, int index) {
-    if (isPictureFile(path)) {
-        return LoadBitmapFile(path, kEditorImageSide);
+    if (isPictureSource(path.toStdString())) {
+        return loadPicturePixmap(path, kEditorImageSide);
     }
     const QIcon icon = LoadFileIcon(path, index);
     if (icon.isNull()) {

@@ -10,15 +10,11 @@ namespace gemino {
 // The editor shows every source picture at this size.
 inline constexpr int kEditorImageSide = 40;
 
-// Whether a path is taken as a picture rather than as a file holding icons: by its extension
-// (bmp, jpg, jpeg, png, gif, svg, svgz, in any case), as image set files are read.
-bool isPictureFile(const QString& path);
-
 // The picture in a BMP, JPEG, PNG, GIF or SVG file, stretched to size x size; the format is
 // read from the content, not the name. Null when the file is not a regular file, holds no
 // such picture, or would decode to more than its size justifies.
 QImage loadPictureImage(const QString& path, int size);
-QPixmap LoadBitmapFile(const QString& path, int size);
+QPixmap loadPicturePixmap(const QString& path, int size);
 
 // What the editor's lists show for an entry: a picture file stretched to 40 x 40, or icon
 // `index` of any other file drawn in a 40 x 40 cell. Null when there is no picture.

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/engine/game.h"
 #include "core/engine/random.h"
 #include "core/settings/memorysettingsstore.h"
 #include "core/settings/settings.h"
+#include "qt/app/gamesession.h"
 #include "qt/app/mainwindow.h"
 #include "qt/board/boardview.h"
+#include "qt/imagesets/imageset.h"
 #include "qt/platform/soundoutput.h"
 
 #include <QAction>
@@ -16,6 +19,13 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace gemino {
+struct SessionTestAccess {
+    static ImageSet& images(GameSession& session) { return session.images_; }
+    static Game& game(GameSession& session) { return session.game_; }
+};
+} // namespace gemino
 
 // Sound that records what was played and claims each cue lasts 100 ms.
 class RecordingSound : public gemino::SoundOutput {
@@ -33,9 +43,10 @@ struct GuiTable {
     explicit GuiTable(int columns = 8, int seed = 1) {
         settings.columns = columns;
         settings.startupDirectory = "/cues";
-        gemino::processRandom().setState(static_cast<std::uint32_t>(seed));
         window = std::make_unique<gemino::MainWindow>(settings, store, sound);
         board()->setTimeScale(0);
+        session()->random().setState(static_cast<std::uint32_t>(seed));
+        session()->initialize();
         window->resize(900, 700);
         window->show();
         window->activateWindow();
@@ -46,13 +57,18 @@ struct GuiTable {
     }
 
     gemino::BoardView* board() const { return window->board(); }
-    const gemino::GameState& state() const { return board()->game().state(); }
+    gemino::GameSession* session() const { return window->session(); }
+    const gemino::GameState& state() const { return session()->game().state(); }
+    gemino::ImageSet& images() const { return gemino::SessionTestAccess::images(*session()); }
+    gemino::GameState& mutableState() const {
+        return gemino::SessionTestAccess::game(*session()).mutableState();
+    }
     QPushButton* button(int cell) const { return board()->cellButton(cell); }
     QAction* action(int id) const { return window->action(id); }
 
     // Two cells holding the same image, other than `avoid`.
     std::pair<int, int> pair(int avoid = -1) const {
-        const int n = board()->game().cellsInPlay();
+        const int n = session()->game().cellsInPlay();
         for (int a = 0; a < n; ++a) {
             for (int b = a + 1; b < n; ++b) {
                 if (a != avoid && b != avoid && !state().cellMatched[a] &&
@@ -64,7 +80,7 @@ struct GuiTable {
         return {-1, -1};
     }
     std::pair<int, int> mismatch() const {
-        const int n = board()->game().cellsInPlay();
+        const int n = session()->game().cellsInPlay();
         for (int a = 0; a < n; ++a) {
             for (int b = a + 1; b < n; ++b) {
                 if (!state().cellMatched[a] && !state().cellMatched[b] &&

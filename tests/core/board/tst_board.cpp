@@ -30,7 +30,7 @@ class TestBoard : public QObject {
     Q_OBJECT
 private slots:
     void cellsLabelsAndRepaintAreas() {
-        BoardGeometry g; // 8 columns, size 50, spacing 12
+        BoardGeometry g{8, 50, 12};
         const struct {
             int cell, x, y;
             const char* label;
@@ -83,7 +83,7 @@ private slots:
         settings.player1Name = "Al";
         settings.player2Name = "Beatrix";
         GameState state;
-        BoardGeometry g;
+        BoardGeometry g{8, 50, 12};
         auto texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         // W = 70: names end at 10 + 77, both score columns start at 10 + 84.
         QCOMPARE(texts[0].rect, (Rect{10, 258, 87, 288}));
@@ -104,7 +104,7 @@ private slots:
     void theMoverIsRedUntilTheEnd() {
         GameSettings settings;
         GameState state;
-        BoardGeometry g;
+        BoardGeometry g{8, 50, 12};
         state.currentPlayer = 1;
         auto texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         // The two lines sit at 258-288 and 290-320 below a default board, whatever its width.
@@ -125,7 +125,7 @@ private slots:
         texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         QCOMPARE(texts.size(), std::size_t(2));
         QCOMPARE(texts[0].color, kRed);
-        state.gameOver = 1;
+        state.gameOver = true;
         state.scores = {300, 0};
         texts = layoutScoreboard(state, settings, g, 800, fixedWidth);
         QCOMPARE(texts[0].color, kBlack);
@@ -136,19 +136,20 @@ private slots:
 
     void timedScoreCarriesTheClock() {
         GameState state;
-        state.timedGame = 1;
+        state.timedGame = true;
         for (const auto& [seconds, text] :
              {std::pair{0, "0:00"}, {59, "0:59"}, {60, "1:00"}, {605, "10:05"}}) {
             state.elapsedSeconds = seconds;
             QCOMPARE(timeText(state), std::string(text));
         }
-        state.timedGame = 0;
+        state.timedGame = false;
         QVERIFY(timeText(state).empty());
-        state.timedGame = 1;
+        state.timedGame = true;
         GameSettings settings;
         state.elapsedSeconds = 65;
         state.scores = {250, 0};
-        const auto texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
+        const auto texts =
+            layoutScoreboard(state, settings, BoardGeometry{8, 50, 12}, 800, fixedWidth);
         QCOMPARE(texts[1].text, std::string("250     1:05"));
         QCOMPARE(texts[1].rect.width(), 120);
         QCOMPARE(texts[3].text, std::string("0"));
@@ -157,9 +158,9 @@ private slots:
     void bannerNamesTheWinnerOrTheTie() {
         GameSettings settings;
         GameState state;
-        state.gameOver = 1;
+        state.gameOver = true;
         state.scores = {700, 450};
-        auto texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
+        auto texts = layoutScoreboard(state, settings, BoardGeometry{8, 50, 12}, 800, fixedWidth);
         const ScoreText* name = &texts[4];
         QCOMPARE(name->text, std::string("Player 1"));
         QCOMPARE(name->rect, (Rect{(800 - 160) / 2, 10, (800 - 160) / 2 + 160, 47}));
@@ -172,22 +173,23 @@ private slots:
         QCOMPARE(wins->rect, (Rect{(800 - 100) / 2, 57, (800 - 100) / 2 + 100, 94}));
 
         state.scores = {450, 700};
-        texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
+        texts = layoutScoreboard(state, settings, BoardGeometry{8, 50, 12}, 800, fixedWidth);
         QCOMPARE(texts[4].text, std::string("Player 2"));
 
         state.scores = {500, 500};
-        texts = layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth);
+        texts = layoutScoreboard(state, settings, BoardGeometry{8, 50, 12}, 800, fixedWidth);
         QVERIFY(findText(texts, "Game is a Tie"));
         QVERIFY(!findText(texts, "Wins!"));
 
         // A result wider than the view starts at its left edge.
         settings.player1Name = std::string(60, 'x');
         state.scores = {100, 0};
-        texts = layoutScoreboard(state, settings, BoardGeometry{}, 400, fixedWidth);
+        texts = layoutScoreboard(state, settings, BoardGeometry{8, 50, 12}, 400, fixedWidth);
         QCOMPARE(texts[4].rect.left, 0);
 
-        state.showingAll = 1; // the preview draws no scoreboard
-        QVERIFY(layoutScoreboard(state, settings, BoardGeometry{}, 800, fixedWidth).empty());
+        state.showingAll = true; // the preview draws no scoreboard
+        QVERIFY(
+            layoutScoreboard(state, settings, BoardGeometry{8, 50, 12}, 800, fixedWidth).empty());
     }
 };
 

@@ -189,7 +189,7 @@ private slots:
             }
         });
         QCOMPARE(gemino::fileIconCount(QFile::decodeName(fifo)), 0);
-        QVERIFY(gemino::LoadBitmapFile(QFile::decodeName(fifo), 40).isNull());
+        QVERIFY(gemino::loadPicturePixmap(QFile::decodeName(fifo), 40).isNull());
         watcher.request_stop();
         watcher.join();
         QVERIFY(!readerSeen);
@@ -207,7 +207,7 @@ private slots:
 
     void picturesFillTheirSquare() {
         QFETCH(QString, file);
-        const QImage image = gemino::LoadBitmapFile(Fixture(file), 77).toImage();
+        const QImage image = gemino::loadPicturePixmap(Fixture(file), 77).toImage();
         QCOMPARE(image.size(), QSize(77, 77));
         // The 64 x 48 picture is red, green, blue and yellow clockwise from the top left, and
         // its quadrants land on the square's.

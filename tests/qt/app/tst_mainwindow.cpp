@@ -112,7 +112,7 @@ private slots:
         QVERIFY(!t.action(command::FlagSet)->isChecked());
         QVERIFY(t.action(command::TwoPlayers)->isChecked());
         QVERIFY(t.action(command::PlaySounds)->isChecked());
-        QCOMPARE(t.board()->images().imageCount(), 20);
+        QCOMPARE(t.images().imageCount(), 20);
         for (int i = 0; i < 40; ++i) {
             QCOMPARE(t.button(i)->objectName(), QString::number(1000 + i));
             QCOMPARE(t.button(i)->isVisible(), i < 32);
@@ -148,7 +148,7 @@ private slots:
         const auto [c, d] = t.pair();
         QTest::mouseClick(t.button(c), Qt::LeftButton);
         QTest::mouseClick(t.button(d), Qt::LeftButton);
-        QCOMPARE(t.state().gameOver, 1);
+        QVERIFY(t.state().gameOver);
         QVERIFY(!layout->isEnabled() && !maximize->isEnabled());
         QVERIFY(t.action(command::NewGame)->isEnabled());
         QVERIFY(t.action(command::DisplayProperties)->isEnabled());
@@ -173,8 +173,8 @@ private slots:
         QVERIFY(t.action(command::FlagSet)->isChecked());
         QVERIFY(!t.action(command::MiscSet)->isChecked());
         QCOMPARE(t.state().scores[0], 0);
-        QCOMPARE(t.state().awaitingFirstPick, 1);
-        QVERIFY(!t.board()->images().image(0)->text.isEmpty());
+        QVERIFY(t.state().awaitingFirstPick);
+        QVERIFY(!t.images().image(0)->text.isEmpty());
 
         // The same set again reloads, rewrites and deals anew.
         const int writes = t.store.writeCount();
@@ -200,10 +200,11 @@ private slots:
             settings.customSetPath = c.custom;
             RecordingSound sound;
             gemino::MainWindow window(settings, store, sound);
+            window.session()->initialize();
             QCOMPARE(settings.standardSetName, std::string(c.played));
-            QCOMPARE(window.board()->images().imageCount(), 20);
-            QCOMPARE(!window.board()->images().image(3)->text.isEmpty(), c.hasTexts);
-            QVERIFY(window.board()->images().image(3)->hasPicture());
+            QCOMPARE(window.session()->images().imageCount(), 20);
+            QCOMPARE(!window.session()->images().image(3)->text.isEmpty(), c.hasTexts);
+            QVERIFY(window.session()->images().image(3)->hasPicture());
             const bool anyChecked = window.action(command::FlagSet)->isChecked() ||
                                     window.action(command::MiscSet)->isChecked() ||
                                     window.action(command::ComputerSet)->isChecked();
@@ -250,8 +251,8 @@ private slots:
         bool sawAbout = false;
         QTimer::singleShot(0, [&] {
             auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
-            sawAbout = about && about->isVisible() && t.window->isVisible() &&
-                       t.state().awaitingFirstPick == 1;
+            sawAbout =
+                about && about->isVisible() && t.window->isVisible() && t.state().awaitingFirstPick;
             if (about) {
                 about->findChild<QPushButton*>("1")->click();
             }

@@ -73,7 +73,7 @@ private slots:
     // filled.
     void controls() {
         GuiTable t;
-        t.board()->images().setCount(3);
+        t.images().setCount(3);
         const std::pair<int, const char*> dialogs[] = {
             {command::BoardLayout,
              "181 Board Layout: -1 QLabel Number of Columns of Images; 1008 QRadioButton 1; "
@@ -168,7 +168,7 @@ private slots:
         s.unmatchedDisplayTime = 800;
         s.matchFlashes = 4;
         t.board()->LayoutButtons();
-        CSetImage* bitmap = t.board()->images().image(0);
+        CSetImage* bitmap = t.images().image(0);
         QVERIFY(
             bitmap->LoadBitmapFile(QFINDTESTDATA("../../../resources/icons/app/gemino.svg"), 1));
         // An uncovered cell shows whether a new game was dealt.
@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(record + " / " + stored(t.store), after);
         // Only a column change deals a new game.
         QCOMPARE(t.state().firstPick == -1, after.contains("Number Columns"));
-        QCOMPARE(t.board()->game().cellsInPlay(), 4 * s.columns);
+        QCOMPARE(t.session()->game().cellsInPlay(), 4 * s.columns);
         checkLayout();
     }
 };

@@ -2,11 +2,12 @@
 // packed by icotool (icoutils) and icon libraries laid out by the NE helper of tests/support.
 #include "core/imagesets/imsformat.h"
 #include "qt/app/commands.h"
-#include "qt/imagesets/customset.h"
 #include "qt/imagesets/imageset.h"
 #include "qt/platform/picturefile.h"
+#include "qt/widgets/prompts.h"
 #include "support/guitable.h"
 #include "support/nemodule.h"
+#include <QFileDialog>
 
 #include <QDir>
 #include <QFile>
@@ -147,7 +148,7 @@ private slots:
         choose(t, filePath(file));
 
         // Each image has a picture of its own: a bitmap of its file or a distinct icon.
-        const ImageSet& set = t.board()->images();
+        const ImageSet& set = t.images();
         QCOMPARE(set.imageCount(), images);
         std::set<QString> distinct;
         int loadedBitmaps = 0;
@@ -165,7 +166,7 @@ private slots:
         QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
         QVERIFY(!t.action(command::MiscSet)->isChecked());
         // A new deal of the new images on the fitted board.
-        QCOMPARE(t.board()->game().cellsInPlay(), 4 * fit);
+        QCOMPARE(t.session()->game().cellsInPlay(), 4 * fit);
         const auto& cells = t.state().cellImage;
         QVERIFY(
             std::all_of(cells.begin(), cells.begin() + 4 * fit, [&](int c) { return c < images; }));
@@ -188,11 +189,11 @@ private slots:
         QFETCH(QString, message);
         // Chosen, it leaves the set in play and the settings as they were.
         GuiTable t(8);
-        const CSetImage* first = t.board()->images().image(0);
+        const CSetImage* first = t.images().image(0);
         const int writes = t.store.writeCount();
         choose(t, filePath(file));
         QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
-        QCOMPARE(t.board()->images().image(0), first);
+        QCOMPARE(t.images().image(0), first);
         QCOMPARE(t.store.writeCount(), writes);
         QVERIFY(t.action(command::MiscSet)->isChecked());
 
@@ -204,7 +205,8 @@ private slots:
         settings.standardSetName.clear();
         settings.customSetPath = filePath(file).toStdString();
         MainWindow window(settings, store, sound);
-        QCOMPARE(window.board()->images().imageCount(), 20);
+        window.session()->initialize();
+        QCOMPARE(window.session()->images().imageCount(), 20);
         QCOMPARE(settings.standardSetName, std::string("misc"));
         QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
         QVERIFY(shown_.isEmpty());
@@ -221,7 +223,7 @@ private slots:
         const int size = t.settings.buttonSize;
         QVERIFY(size != before);
         for (int i = 0; i < 3; ++i) {
-            const CSetImage* image = t.board()->images().image(i);
+            const CSetImage* image = t.images().image(i);
             QVERIFY(image->isBitmap);
             const QImage direct = loadPictureImage(image->path, size);
             QCOMPARE(image->bitmap.toImage().convertToFormat(direct.format()), direct);

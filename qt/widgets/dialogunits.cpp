@@ -1,4 +1,4 @@
-#include "qt/app/dialogunits.h"
+#include "qt/widgets/dialogunits.h"
 
 #include <QFontMetrics>
 #include <QWidget>
