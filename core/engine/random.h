@@ -21,7 +21,6 @@ public:
 
     void setState(std::uint32_t state);
     std::uint32_t state() const { return state_; }
-    bool seeded() const { return seeded_; }
 
     // Maps a raw draw r (0 to 32767) to 1..n exactly as RandomFrom1To does.
     static int scale(int r, int n);

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <istream>
 #include <limits>
-#include <ostream>
 #include <random>
 #include <sstream>
 #include <streambuf>
@@ -303,16 +302,6 @@ std::optional<std::string> encodeImageSet(const std::vector<ImsEntry>& entries) 
         out += '\n';
     }
     return out;
-}
-
-bool WriteImageSet(std::ostream& out, const std::vector<ImsEntry>& entries) {
-    const std::optional<std::string> bytes = encodeImageSet(entries);
-    if (!bytes) {
-        return false;
-    }
-    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
-    out.flush();
-    return static_cast<bool>(out);
 }
 
 ImsSaveResult saveImageSetFile(const std::string& path, const std::vector<ImsEntry>& entries,

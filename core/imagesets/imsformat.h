@@ -60,8 +60,6 @@ ImsReadResult readImageSetFile(const std::string& path);
 // The bytes of a set: texts are written on one line (line breaks become spaces) and an empty
 // text as kImsNoText. Nothing when a path holds a line break, as it could not be read back.
 std::optional<std::string> encodeImageSet(const std::vector<ImsEntry>& entries);
-// False, with nothing written, when EncodeImageSet refuses the entries or the stream fails.
-bool WriteImageSet(std::ostream& out, const std::vector<ImsEntry>& entries);
 
 enum class ImsSaveStatus {
     Ok,

@@ -249,16 +249,6 @@ bool IsFolderPath(const std::string& path) {
     return fs::is_directory(match->entry, ec);
 }
 
-std::string findFirstMatch(const std::string& pattern) {
-    const std::optional<Match> match = lookup(pattern);
-    if (!match)
-        return {};
-    std::string result = match->folder;
-    if (!isSeparator(result.back()))
-        result += kSeparator;
-    return result + match->name;
-}
-
 bool wildcardMatch(const std::string& pattern, const std::string& name) {
     // Greedy matching that backtracks only to the latest '*': linear in practice and never
     // recursive, whatever the pattern.

@@ -32,8 +32,6 @@ std::string GetPathFolder(const std::string& path);
 // Whether a lookup finds a folder.
 bool IsFolderPath(const std::string& path);
 
-// The entry a lookup finds, as an absolute path; empty when it finds nothing.
-std::string findFirstMatch(const std::string& pattern);
 // Whether `name` matches a pattern with '*' and '?' (case-sensitive, as this file system is).
 bool wildcardMatch(const std::string& pattern, const std::string& name);
 

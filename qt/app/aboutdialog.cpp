@@ -45,7 +45,6 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     other->setAutoDefault(false);
     du.place(other, 10, 51, 150, 14);
     connect(other, &QPushButton::clicked, this, [this] {
-        emit otherProgramsRequested();
         // Whatever the desktop makes of it, the box stays open.
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(otherProgramsUrl())));
     });

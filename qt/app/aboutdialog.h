@@ -12,10 +12,6 @@ public:
 
     // The maker's page of other programs.
     static const char* otherProgramsUrl();
-
-signals:
-    // Emitted each time the page is asked for, whether or not a browser opens it.
-    void otherProgramsRequested();
 };
 
 } // namespace gemino

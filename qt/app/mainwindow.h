@@ -27,7 +27,6 @@ public:
     GameSession* session() const { return session_; }
     // The action of a command id (32771 to 32796, 57664, 57665); null when unknown.
     QAction* action(int id) const;
-    QToolBar* toolBar() const { return toolBar_; }
 
     // Places the frame at the top left of the screen's available area, less small margins.
     void placeOnScreen();

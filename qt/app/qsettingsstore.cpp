@@ -88,8 +88,4 @@ void QSettingsStore::WriteString(const std::string& name, const std::string& val
     write(name, QString::fromStdString(value));
 }
 
-QString QSettingsStore::location() const {
-    return settings_->fileName();
-}
-
 } // namespace gemino

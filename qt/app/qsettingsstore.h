@@ -31,9 +31,6 @@ public:
     void WriteInt(const std::string& name, int value) override;
     void WriteString(const std::string& name, const std::string& value) override;
 
-    // The file or registry path behind the store.
-    QString location() const;
-
 private:
     QVariant value(const std::string& name) const;
     void write(const std::string& name, const QVariant& value);

@@ -217,8 +217,6 @@ void BoardView::playSound(const std::string& path, bool wait) {
 }
 
 void BoardView::relabelCells(int row, int column) {
-    highlightRow_ = row;
-    highlightColumn_ = column;
     const BoardGeometry g = geometry();
     const int n = kRows * g.columns;
     for (int i = 0; i < n; ++i) {

@@ -53,9 +53,6 @@ public:
     void setTimeScale(double scale) { timeScale_ = scale; }
     // The id of the running game clock's timer, 0 when it is stopped.
     int clockTimerId() const { return clockTimer_; }
-    // The row or column whose labels are red, -1 for none.
-    int highlightedRow() const { return highlightRow_; }
-    int highlightedColumn() const { return highlightColumn_; }
 
     // Presentation
     void setCellButtonVisible(int cell, bool visible) override;
@@ -101,8 +98,6 @@ private:
     QRegion pending_;
     double timeScale_ = 1.0;
     int clockTimer_ = 0;
-    int highlightRow_ = -1;
-    int highlightColumn_ = -1;
 };
 
 } // namespace gemino

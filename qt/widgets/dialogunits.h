@@ -19,9 +19,6 @@ public:
     // Moves and sizes `widget` to a rectangle given in dialog units.
     void place(QWidget* widget, int x, int y, int width, int height) const;
 
-    int baseX() const { return baseX_; }
-    int baseY() const { return baseY_; }
-
     // The font dialogs are laid out in: 8 points of a plain sans-serif face.
     static QFont dialogFont();
 
