@@ -65,29 +65,12 @@ BoardLayoutDialog::BoardLayoutDialog(GameSession& session, QWidget* parent)
     addLabel(tr("Image Size"), 9, 85, 102, 8);
     sizeEdit_ = addNumberField(1011, 127, 82, 40, 14);
     sizeSpin_ = addSpin(1012, sizeEdit_, 169, 82, 10, 14,
-                        {kSizeRange.lowest, kSizeRange.highest, size_, [this](int p, int d) {
-                             if (!kSizeRange.contains(p + d)) {
-                                 return false;
-                             }
-                             size_ = p + d;
-                             session_.setButtonSize(size_);
-                             geometryChanged();
-                             return true;
-                         }});
+                        geometrySpin(kSizeRange, size_, &GameSession::setButtonSize));
 
     addLabel(tr("Spacing Between Images"), 9, 106, 102, 8);
     spacingEdit_ = addNumberField(1013, 127, 103, 40, 14);
-    spacingSpin_ =
-        addSpin(1014, spacingEdit_, 169, 103, 10, 14,
-                {kSpacingRange.lowest, kSpacingRange.highest, spacing_, [this](int p, int d) {
-                     if (!kSpacingRange.contains(p + d)) {
-                         return false;
-                     }
-                     spacing_ = p + d;
-                     session_.setButtonSpacing(spacing_);
-                     geometryChanged();
-                     return true;
-                 }});
+    spacingSpin_ = addSpin(1014, spacingEdit_, 169, 103, 10, 14,
+                           geometrySpin(kSpacingRange, spacing_, &GameSession::setButtonSpacing));
 
     QPushButton* ok = addButton(1, tr("OK"), 11, 125, 50, 14);
     ok->setDefault(true);
@@ -112,9 +95,18 @@ void BoardLayoutDialog::onColumnClicked(int columns) {
 }
 
 // The board follows the spins while the dialog is open; closing it stores what they chose.
-void BoardLayoutDialog::geometryChanged() {
-    transferToControls();
-    sizeChanged_ = true;
+OptionsDialog::SpinSetup BoardLayoutDialog::geometrySpin(Range range, int& value,
+                                                         void (GameSession::*apply)(int)) {
+    return {range.lowest, range.highest, value, [this, range, &value, apply](int p, int d) {
+                if (!range.contains(p + d)) {
+                    return false;
+                }
+                value = p + d;
+                (session_.*apply)(value);
+                transferToControls();
+                sizeChanged_ = true;
+                return true;
+            }};
 }
 
 void BoardLayoutDialog::onUseDefaults() {

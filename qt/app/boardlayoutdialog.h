@@ -37,7 +37,8 @@ public:
 
 private:
     void onColumnClicked(int columns);
-    void geometryChanged();
+    // A spin over `value` that applies each step to the live board through `apply`.
+    SpinSetup geometrySpin(Range range, int& value, void (GameSession::*apply)(int));
     void onUseDefaults();
     void transferToControls();
 
