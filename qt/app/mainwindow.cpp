@@ -5,6 +5,7 @@
 #include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
 #include "qt/board/boardview.h"
+#include "qt/menus/glyphmenu.h"
 #include "qt/platform/waitcursor.h"
 
 #include <QAction>
@@ -67,6 +68,13 @@ MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput
     createMenus();
     createToolBar();
     createStatusBar();
+
+    // The menus show the toolbar's pictures and the prompt of every highlighted item.
+    auto* glyphMenu = new GlyphMenu(statusBar(), this);
+    for (const QAction* menu : menuBar()->actions()) {
+        glyphMenu->attach(menu->menu());
+    }
+    glyphMenu->AttachToolbarPictures(*toolBar_);
 
     connect(board_, &BoardView::stateChanged, this, &MainWindow::UpdateCommandStates);
     board_->Initialize();
