@@ -6,6 +6,7 @@
 #include "qt/app/commands.h"
 #include "qt/app/gamesession.h"
 #include "qt/board/boardview.h"
+#include "qt/menus/glyphmenu.h"
 #include "qt/platform/waitcursor.h"
 
 #include <QAction>
@@ -34,7 +35,7 @@ constexpr int kEdge = 2;
 
 // A toolbar picture drawn at its 16 x 15 design size and at twice that for dense screens.
 QIcon toolbarIcon(int id) {
-    const QString file = QStringLiteral(":/toolbar/%1.svg").arg(id);
+    const QString file = GlyphMenu::toolbarPictureFile(id);
     QIcon icon;
     if (!QFile::exists(file)) {
         return icon; // commands off the toolbar have no picture
@@ -69,6 +70,13 @@ MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput
     createMenus();
     createToolBar();
     createStatusBar();
+
+    // The menus show the toolbar's pictures and the prompt of every highlighted item.
+    auto* glyphMenu = new GlyphMenu(statusBar(), this);
+    for (const QAction* menu : menuBar()->actions()) {
+        glyphMenu->attach(menu->menu());
+    }
+    glyphMenu->AttachToolbarPictures(*toolBar_);
 
     connect(session_, &GameSession::stateChanged, this, &MainWindow::updateCommandStates);
     setWindowTitle(QString::fromLatin1(caption()));

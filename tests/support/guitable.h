@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 
 #include <memory>
 #include <string>
@@ -63,6 +64,7 @@ struct GuiTable {
     gemino::GameState& mutableState() const {
         return gemino::SessionTestAccess::game(*session()).mutableState();
     }
+    QToolBar* toolBar() const { return window->findChild<QToolBar*>(QStringLiteral("59392")); }
     QPushButton* button(int cell) const { return board()->cellButton(cell); }
     QAction* action(int id) const { return window->action(id); }
 

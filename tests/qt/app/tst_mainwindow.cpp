@@ -29,10 +29,6 @@ QString itemText(const QAction* a) {
     return keys.isEmpty() ? a->text() : a->text() + "\t" + keys;
 }
 
-QToolBar* toolBar(const GuiTable& t) {
-    return t.window->findChild<QToolBar*>(QStringLiteral("59392"));
-}
-
 QStringList items(const QMenu* menu) {
     QStringList items;
     for (const QAction* a : menu->actions()) {
@@ -97,12 +93,12 @@ private slots:
     void toolbarHoldsTheCommandsInOrder() {
         GuiTable t;
         QStringList ids;
-        for (const QAction* a : toolBar(t)->actions()) {
+        for (const QAction* a : t.toolBar()->actions()) {
             ids << (a->isSeparator() ? "|" : a->objectName());
         }
         QCOMPARE(ids.join(' '), QString("32773 32795 | 32777 32778 32779 | 32789 32796 32782 "
                                         "32781 | 32771 32772 32791 | 32774 32787 32794 32790"));
-        for (const QAction* a : toolBar(t)->actions()) {
+        for (const QAction* a : t.toolBar()->actions()) {
             if (!a->isSeparator()) {
                 QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
             }

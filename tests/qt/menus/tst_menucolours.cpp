@@ -1,0 +1,86 @@
+#include "qt/menus/menucolours.h"
+#include "qt/menus/menupictures.h"
+
+#include <QTest>
+
+#include <limits>
+
+using namespace gemino;
+
+// No QApplication here: the colour rules and the derived pictures need no widgets.
+class TestMenuColours : public QObject {
+    Q_OBJECT
+private slots:
+    void tintsTruncateAndIgnoreFactorsOutsideTheRange_data() {
+        QTest::addColumn<bool>("towardWhite");
+        QTest::addColumn<QRgb>("colour");
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<QRgb>("expected");
+        const QRgb blue = qRgba(48, 140, 198, 200);
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("white 0") << true << blue << 0.0 << blue;
+        QTest::newRow("black 0") << false << blue << 0.0 << blue;
+        QTest::newRow("white below") << true << blue << -0.5 << blue;
+        QTest::newRow("white nan") << true << blue << nan << blue;
+        QTest::newRow("white 1") << true << blue << 1.0 << qRgba(255, 255, 255, 200);
+        // 48 + 207 * 0.7 = 192.9, 140 + 115 * 0.7 = 220.5, 198 + 57 * 0.7 = 237.9
+        QTest::newRow("white 0.7") << true << blue << 0.7 << qRgba(192, 220, 237, 200);
+        QTest::newRow("black above") << false << blue << 1.01 << blue;
+        QTest::newRow("black 1") << false << blue << 1.0 << qRgba(0, 0, 0, 200);
+        // 255 - 5.1 = 249.9: the menu area of a white window
+        QTest::newRow("black 0.02") << false << qRgb(255, 255, 255) << 0.02 << qRgb(249, 249, 249);
+    }
+    void tintsTruncateAndIgnoreFactorsOutsideTheRange() {
+        QFETCH(bool, towardWhite);
+        QFETCH(QRgb, colour);
+        QFETCH(double, factor);
+        QFETCH(QRgb, expected);
+        const QRgb got =
+            towardWhite ? TintTowardWhite(colour, factor) : TintTowardBlack(colour, factor);
+        QCOMPARE(QColor::fromRgba(got), QColor::fromRgba(expected));
+    }
+
+    void derivedPixelRules() {
+        QCOMPARE(fadedPixel(qRgb(0, 100, 255)), qRgb(76, 146, 255));
+        const QRgb shadow = qRgb(160, 160, 160);
+        QCOMPARE(disabledPixel(qRgb(0, 0, 0), shadow), shadow); // factor 0: the shadow as it is
+        QCOMPARE(disabledPixel(qRgb(255, 255, 255), shadow), qRgb(255, 255, 255));
+        // grey = (10 + 20 + 32) / 3 = 20; 160 + 95 * 20 / 255 = 167.45
+        QCOMPARE(disabledPixel(qRgb(10, 20, 32), shadow), qRgb(167, 167, 167));
+    }
+
+    // Three pixels: the face colour, red and the highlight colour.
+    void derivedPicturesKeepTheBackgroundTransparent() {
+        MenuColours c;
+        c.face = qRgb(239, 239, 239);
+        c.shadow = qRgb(160, 160, 160);
+        c.hilight = qRgb(255, 255, 255);
+        QImage art(3, 1, QImage::Format_ARGB32_Premultiplied);
+        art.setPixel(0, 0, c.face);
+        art.setPixel(1, 0, qRgb(255, 0, 0));
+        art.setPixel(2, 0, c.hilight);
+        const MenuPicture p = MenuPictures::derive(art, c);
+
+        for (const QImage* image : {&p.picture, &p.faded, &p.shadow, &p.disabled}) {
+            QCOMPARE(qAlpha(image->pixel(0, 0)), 0);
+        }
+        QCOMPARE(p.picture.pixel(1, 0), qRgb(255, 0, 0));
+        QCOMPARE(p.faded.pixel(1, 0), qRgb(255, 76, 76));
+        QCOMPARE(p.shadow.pixel(1, 0), c.shadow);
+        QCOMPARE(p.shadow.pixel(2, 0), c.shadow);
+        QCOMPARE(p.disabled.pixel(1, 0), disabledPixel(qRgb(255, 0, 0), c.shadow));
+        QCOMPARE(p.disabled.pixel(2, 0), qRgb(255, 255, 255));
+
+        // Embossed: only the red pixel counts, in shadow over its highlight one pixel down-right.
+        QCOMPARE(p.greyed.size(), QSize(4, 2));
+        QCOMPARE(p.greyed.pixel(1, 0), c.shadow);
+        QCOMPARE(p.greyed.pixel(2, 1), c.hilight);
+        for (QPoint empty :
+             {QPoint(0, 0), QPoint(2, 0), QPoint(3, 0), QPoint(3, 1), QPoint(1, 1)}) {
+            QCOMPARE(qAlpha(p.greyed.pixel(empty)), 0);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestMenuColours)
+#include "tst_menucolours.moc"
