@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Gemino need.
+# Installs the Debian 12 packages that building, running and testing Gemino need, and any
+# further packages named on the command line (the packaging and screenshot scripts name theirs).
 # Does nothing when they are all present; runs apt-get update first when something is missing.
+# Usage: scripts/deps.sh [package...]
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
     libgl-dev fonts-comic-neue fonts-liberation2
     icoutils binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     xvfb xauth imagemagick
+    "$@"
 )
 
 missing=()

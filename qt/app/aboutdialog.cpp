@@ -38,7 +38,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     };
     addLabel(tr("Gemino Version 2.0   (12/30/02)"), 40, 10, 119, 8);
     addLabel(tr("Game of Memory and Concentration"), 40, 20, 168, 8);
-    addLabel(tr("Copyright \u00A9 2002 Oakvale. All rights reserved."), 40, 35, 168, 8);
+    addLabel(tr("Copyright \u00A9 2002 Oakvale. Free software under the GNU GPL."), 40, 35, 168, 8);
 
     auto* other = new QPushButton(tr("Other Programs by Oakvale"), this);
     other->setObjectName("3");

@@ -10,10 +10,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Oakvale"));
     QApplication::setApplicationName(QStringLiteral("Gemino"));
+    // Ties the window to its desktop entry, so docks show the game's icon, on Wayland too.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.oakvale.Gemino"));
 
     gemino::QSettingsStore store;
     gemino::GameSettings settings;
-    // The working folder at start-up is where the sound cues are read from.
+    // The working folder at start-up is where the sound cues are looked for first.
     gemino::LoadSettings(settings, store, QDir::currentPath().toStdString());
 
     gemino::SpeakerOutput sound;

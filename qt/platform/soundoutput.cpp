@@ -1,6 +1,8 @@
 #include "qt/platform/soundoutput.h"
 
 #include <QAudioDevice>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
@@ -8,6 +10,13 @@
 #include <QUrl>
 
 #include <cstdint>
+#include <utility>
+
+// Set by the build: the data folder of the sound cues relative to the folder of the installed
+// executable ("../share/games/gemino"); it holds for any installation prefix.
+#ifndef GEMINO_CUE_DIR_FROM_BINARY
+#define GEMINO_CUE_DIR_FROM_BINARY ""
+#endif
 
 namespace gemino {
 
@@ -63,14 +72,32 @@ int waveLengthMs(const QString& path) {
     }
 }
 
-SpeakerOutput::SpeakerOutput() = default;
+QString locateCue(const QString& path, const QString& cueFolder) {
+    if (QFileInfo(path).isFile() || cueFolder.isEmpty()) {
+        return path;
+    }
+    const QString installed = QDir(cueFolder).filePath(QFileInfo(path).fileName());
+    return QFileInfo(installed).isFile() ? installed : path;
+}
+
+QString installedCueFolder() {
+    const QString relative = QStringLiteral(GEMINO_CUE_DIR_FROM_BINARY);
+    if (relative.isEmpty()) {
+        return {};
+    }
+    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(relative));
+}
+
+SpeakerOutput::SpeakerOutput() : SpeakerOutput(installedCueFolder()) {}
+SpeakerOutput::SpeakerOutput(QString cueFolder) : cueFolder_(std::move(cueFolder)) {}
 SpeakerOutput::~SpeakerOutput() = default;
 
-int SpeakerOutput::play(const QString& path) {
+int SpeakerOutput::play(const QString& requested) {
     if (playing_) {
         playing_->stop();
         playing_.reset();
     }
+    const QString path = locateCue(requested, cueFolder_);
     const int length = waveLengthMs(path);
     if (length <= 0 || QMediaDevices::defaultAudioOutput().isNull()) {
         return 0;
