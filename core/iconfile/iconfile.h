@@ -16,8 +16,6 @@
 // multiple of the file's size. A malformed container gives no icons rather than an error.
 namespace gemino::iconfile {
 
-enum class Container { None, Ico, Pe, Ne };
-
 // Icons larger than this on either side are not icons anyone draws on a board; refusing them
 // bounds what a small PNG inside an icon can make a decoder allocate.
 inline constexpr int kMaxImageSide = 1024;
@@ -30,37 +28,19 @@ struct ImageInfo {
     bool png = false;
 };
 
-// The header of one icon image (a DIB with its AND mask, or a PNG), checked against its bytes.
-std::optional<ImageInfo> InspectImage(std::span<const unsigned char> image);
-
 struct IcoImage {
     std::span<const unsigned char> data;
     ImageInfo info;
 };
 
 // The sound images of an ICO byte stream in directory order; images that reach outside the
-// stream or whose header fails `InspectImage` are left out.
+// stream or whose header does not hold up against its bytes are left out.
 std::vector<IcoImage> IcoImages(std::span<const unsigned char> ico);
-
-// A DIB icon image as laid out in its bytes (bottom-up rows, XOR bits then AND mask).
-struct DibLayout {
-    int width = 0;
-    int height = 0; // of the picture, half the header's height
-    int bitCount = 0;
-    std::size_t paletteOffset = 0;
-    std::size_t paletteCount = 0; // colour table entries actually present
-    std::size_t xorOffset = 0;
-    std::size_t xorStride = 0;
-    std::size_t andOffset = 0;
-    std::size_t andStride = 0;
-    bool hasMask = false; // a truncated mask is taken as all opaque
-};
-
-std::optional<DibLayout> ParseDib(std::span<const unsigned char> image);
 
 // Decodes a DIB icon image into width x height pixels 0xAARRGGBB (not premultiplied), top row
 // first, `stride` pixels apart. A 32-bit image whose alpha bytes are all zero predates alpha
-// and is drawn through its mask, as Windows does. Returns false when `ParseDib` fails.
+// and is drawn through its mask, as Windows does. Returns false when the header does not hold
+// up against the image's bytes.
 bool DecodeDib(std::span<const unsigned char> image, std::uint32_t* pixels, std::size_t stride);
 
 // Whether `path` (UTF-8) names a regular file, following symbolic links. Folders, devices and
@@ -80,7 +60,6 @@ public:
     IconFile& operator=(IconFile&&) noexcept;
     ~IconFile();
 
-    Container container() const;
     // The shell's icon count: icon groups of a PE or NE module, 1 for an icon file.
     int Count() const;
     // Group `index` rebuilt as a standalone ICO stream whose directory agrees with the images'
@@ -89,8 +68,6 @@ public:
     // about four times the file's size in all, so a file whose groups all name one large
     // image cannot make a walk over its groups read that image again and again.
     std::optional<std::vector<unsigned char>> GroupAsIco(int index);
-    // Bytes taken from the file or buffer so far.
-    std::uint64_t BytesRead() const;
 
 private:
     struct Impl;
@@ -101,7 +78,5 @@ private:
 int IconCount(const std::string& path);
 std::optional<std::vector<unsigned char>> IconGroupAsIco(const std::string& path, int index);
 int IconCount(std::span<const unsigned char> bytes);
-std::optional<std::vector<unsigned char>> IconGroupAsIco(std::span<const unsigned char> bytes,
-                                                         int index);
 
 } // namespace gemino::iconfile

@@ -1,0 +1,317 @@
+// Icons of PE32 and PE32+ executables and libraries: the resource tree (type, name, language)
+// of the section the resource data directory points into.
+#include "core/iconfile/reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace gemino::iconfile {
+
+namespace {
+
+constexpr std::uint16_t kRtIcon = 3;
+constexpr std::uint16_t kRtGroupIcon = 14;
+// In a directory entry: a name that is a string, or a target that is a directory.
+constexpr std::uint32_t kHighBit = 0x80000000u;
+
+struct Section {
+    std::uint32_t virtualAddress = 0;
+    std::uint32_t extent = 0; // bytes both mapped and present in the file
+    std::uint32_t fileOffset = 0;
+};
+
+struct DirectoryEntry {
+    std::uint32_t name = 0;
+    std::uint32_t target = 0;
+};
+
+// One language of a resource, and the file offset of its data entry.
+struct Leaf {
+    std::uint32_t language = 0;
+    std::uint64_t dataEntry = 0;
+};
+
+struct Resource {
+    std::uint32_t name = 0;
+    std::vector<Leaf> languages; // in directory order
+};
+
+struct Icon {
+    std::uint16_t id = 0;
+    Leaf leaf;
+};
+
+class PeContainer final : public Container {
+public:
+    explicit PeContainer(Source& source) : source_(source) {}
+
+    // Reads the section table and the icon groups; false when the module has none.
+    bool open(std::uint64_t header);
+    int groupCount() const override { return static_cast<int>(groups_.size()); }
+    std::vector<IconPiece> groupImages(int index) override;
+
+private:
+    std::optional<std::uint64_t> mapRva(std::uint32_t rva, std::uint32_t size) const;
+    std::optional<std::vector<DirectoryEntry>> readDirectory(std::uint32_t offset);
+    std::optional<std::vector<Resource>> walkType(std::uint32_t type);
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> resolveDataEntry(std::uint64_t entry);
+    bool loadIcons();
+
+    Source& source_;
+    std::vector<Section> sections_; // sorted by address
+    // The resource tree, whose offsets count from `resourceBase_`.
+    std::uint64_t resourceBase_ = 0;
+    std::uint64_t resourceSize_ = 0;
+    std::vector<DirectoryEntry> root_;
+    std::unordered_set<std::uint32_t> visitedDirectories_;
+    std::uint64_t directoryBytesLeft_ = 0;
+    std::vector<Leaf> groups_;
+    // RT_ICON is walked when a group is first asked for.
+    bool iconsLoaded_ = false;
+    bool iconsOk_ = false;
+    std::vector<Icon> icons_; // sorted by id, languages in directory order
+};
+
+bool PeContainer::open(std::uint64_t header) {
+    std::array<unsigned char, 20> coff{};
+    if (!source_.read(header + 4, coff.size(), coff.data())) {
+        return false;
+    }
+    const std::uint16_t sectionCount = le16(&coff[2]);
+    const std::uint16_t optionalSize = le16(&coff[16]);
+    const std::uint64_t optionalAt = header + 24;
+    const auto optionalBytes = source_.readBytes(optionalAt, optionalSize);
+    if (!optionalBytes || optionalBytes->size() < 2) {
+        return false;
+    }
+    const std::vector<unsigned char>& optional = *optionalBytes;
+    std::size_t countAt = 0;
+    switch (le16(&optional[0])) {
+    case 0x10B: // PE32
+        countAt = 92;
+        break;
+    case 0x20B: // PE32+
+        countAt = 108;
+        break;
+    default:
+        return false;
+    }
+    const std::size_t directoriesAt = countAt + 4;
+    constexpr std::size_t kResourceDirectory = 2;
+    if (optional.size() < directoriesAt + 8 * (kResourceDirectory + 1) ||
+        le32(&optional[countAt]) <= kResourceDirectory) {
+        return false;
+    }
+    const std::uint32_t resourceRva = le32(&optional[directoriesAt + 8 * kResourceDirectory]);
+    if (resourceRva == 0) {
+        return false;
+    }
+
+    const auto table = source_.readBytes(optionalAt + optionalSize, 40 * sectionCount);
+    if (!table) {
+        return false;
+    }
+    for (std::size_t i = 0; i < sectionCount; ++i) {
+        const unsigned char* s = &(*table)[40 * i];
+        const std::uint32_t virtualSize = le32(s + 8);
+        const std::uint32_t rawSize = le32(s + 16);
+        Section section;
+        section.virtualAddress = le32(s + 12);
+        section.fileOffset = le32(s + 20);
+        section.extent = virtualSize != 0 ? std::min(virtualSize, rawSize) : rawSize;
+        if (section.extent != 0) {
+            sections_.push_back(section);
+        }
+    }
+    std::sort(sections_.begin(), sections_.end(), [](const Section& a, const Section& b) {
+        return a.virtualAddress < b.virtualAddress;
+    });
+
+    const auto base = mapRva(resourceRva, 16);
+    if (!base) {
+        return false;
+    }
+    // The resource tree lives in the rest of the section that holds its root.
+    const auto section = std::prev(std::upper_bound(
+        sections_.begin(), sections_.end(), resourceRva,
+        [](std::uint32_t rva, const Section& s) { return rva < s.virtualAddress; }));
+    resourceBase_ = *base;
+    resourceSize_ = std::min<std::uint64_t>(
+        section->extent - (resourceRva - section->virtualAddress), source_.size() - resourceBase_);
+    directoryBytesLeft_ = resourceSize_;
+
+    auto root = readDirectory(0);
+    if (!root) {
+        return false;
+    }
+    root_ = std::move(*root);
+    const auto groups = walkType(kRtGroupIcon);
+    if (!groups) {
+        return false;
+    }
+    for (const Resource& group : *groups) {
+        if (!group.languages.empty()) {
+            groups_.push_back(group.languages.front());
+        }
+    }
+    return !groups_.empty();
+}
+
+std::optional<std::uint64_t> PeContainer::mapRva(std::uint32_t rva, std::uint32_t size) const {
+    const auto after =
+        std::upper_bound(sections_.begin(), sections_.end(), rva,
+                         [](std::uint32_t r, const Section& s) { return r < s.virtualAddress; });
+    if (after == sections_.begin()) {
+        return std::nullopt;
+    }
+    const Section& s = *std::prev(after);
+    const std::uint32_t within = rva - s.virtualAddress;
+    if (within >= s.extent || size > s.extent - within) {
+        return std::nullopt;
+    }
+    const std::uint64_t offset = std::uint64_t{s.fileOffset} + within;
+    if (!source_.contains(offset, size)) {
+        return std::nullopt;
+    }
+    return offset;
+}
+
+// Reads one directory of the resource tree. A directory met twice means the tree loops or
+// shares a branch, and the directories of a sound tree cannot together be larger than the
+// resource section: either way the tree is refused, and no walk can run on unboundedly.
+std::optional<std::vector<DirectoryEntry>> PeContainer::readDirectory(std::uint32_t offset) {
+    if (!visitedDirectories_.insert(offset).second || offset > resourceSize_ ||
+        resourceSize_ - offset < 16) {
+        return std::nullopt;
+    }
+    std::array<unsigned char, 16> head{};
+    if (!source_.read(resourceBase_ + offset, head.size(), head.data())) {
+        return std::nullopt;
+    }
+    const std::uint64_t count = std::uint64_t{le16(&head[12])} + le16(&head[14]);
+    const std::uint64_t bytes = 16 + 8 * count;
+    if (bytes > directoryBytesLeft_ || bytes > resourceSize_ - offset) {
+        return std::nullopt;
+    }
+    directoryBytesLeft_ -= bytes;
+    std::vector<unsigned char> raw(static_cast<std::size_t>(8 * count));
+    if (!source_.read(resourceBase_ + offset + 16, raw.size(), raw.data())) {
+        return std::nullopt;
+    }
+    std::vector<DirectoryEntry> entries(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i] = {le32(&raw[8 * i]), le32(&raw[8 * i + 4])};
+    }
+    return entries;
+}
+
+// The resources of one type, each a directory of languages whose entries are data entries.
+std::optional<std::vector<Resource>> PeContainer::walkType(std::uint32_t type) {
+    const auto found = std::find_if(root_.begin(), root_.end(),
+                                    [type](const DirectoryEntry& e) { return e.name == type; });
+    if (found == root_.end() || (found->target & kHighBit) == 0) {
+        return std::nullopt;
+    }
+    const auto names = readDirectory(found->target & ~kHighBit);
+    if (!names) {
+        return std::nullopt;
+    }
+    std::vector<Resource> resources;
+    for (const DirectoryEntry& name : *names) {
+        if ((name.target & kHighBit) == 0) {
+            return std::nullopt; // a resource must be a directory of languages
+        }
+        const auto languages = readDirectory(name.target & ~kHighBit);
+        if (!languages) {
+            return std::nullopt;
+        }
+        Resource resource{name.name, {}};
+        for (const DirectoryEntry& language : *languages) {
+            if ((language.target & kHighBit) != 0) {
+                return std::nullopt; // deeper than type, name and language
+            }
+            resource.languages.push_back({language.name, resourceBase_ + language.target});
+        }
+        resources.push_back(std::move(resource));
+    }
+    return resources;
+}
+
+std::optional<std::pair<std::uint64_t, std::uint64_t>>
+PeContainer::resolveDataEntry(std::uint64_t entry) {
+    std::array<unsigned char, 16> data{};
+    if (entry > resourceBase_ + resourceSize_ ||
+        resourceBase_ + resourceSize_ - entry < data.size() ||
+        !source_.read(entry, data.size(), data.data())) {
+        return std::nullopt;
+    }
+    const std::uint32_t size = le32(&data[4]);
+    const auto offset = mapRva(le32(&data[0]), size);
+    if (!offset || size == 0) {
+        return std::nullopt;
+    }
+    return std::pair{*offset, std::uint64_t{size}};
+}
+
+bool PeContainer::loadIcons() {
+    const auto resources = walkType(kRtIcon);
+    if (!resources) {
+        return false;
+    }
+    for (const Resource& resource : *resources) {
+        // Group directories name images by number only.
+        if (resource.name > 0xFFFF) {
+            continue;
+        }
+        for (const Leaf& leaf : resource.languages) {
+            icons_.push_back({static_cast<std::uint16_t>(resource.name), leaf});
+        }
+    }
+    std::stable_sort(icons_.begin(), icons_.end(),
+                     [](const Icon& a, const Icon& b) { return a.id < b.id; });
+    return true;
+}
+
+std::vector<IconPiece> PeContainer::groupImages(int index) {
+    const Leaf& group = groups_[static_cast<std::size_t>(index)];
+    const auto directory = resolveDataEntry(group.dataEntry);
+    if (!directory) {
+        return {};
+    }
+    if (!iconsLoaded_) {
+        iconsLoaded_ = true;
+        iconsOk_ = loadIcons();
+    }
+    if (!iconsOk_) {
+        return {};
+    }
+    const auto locate =
+        [&](std::uint16_t id) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
+        const auto [first, last] =
+            std::equal_range(icons_.begin(), icons_.end(), Icon{id, {}},
+                             [](const Icon& a, const Icon& b) { return a.id < b.id; });
+        if (first == last) {
+            return std::nullopt;
+        }
+        auto chosen = std::find_if(
+            first, last, [&](const Icon& icon) { return icon.leaf.language == group.language; });
+        if (chosen == last) {
+            chosen = first;
+        }
+        return resolveDataEntry(chosen->leaf.dataEntry);
+    };
+    return groupPieces(source_, directory->first, directory->second, locate);
+}
+
+} // namespace
+
+std::unique_ptr<Container> openPe(Source& source, std::uint64_t header) {
+    auto pe = std::make_unique<PeContainer>(source);
+    if (!pe->open(header)) {
+        return nullptr;
+    }
+    return pe;
+}
+
+} // namespace gemino::iconfile
