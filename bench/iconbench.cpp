@@ -33,10 +33,10 @@ int DecodeWithQt(const QString& path) {
 }
 
 int DecodeFile(const QString& path, const QString& dumpDir, long long& groups) {
-    auto file = gemino::iconfile::IconFile::Open(path.toStdString());
-    const int count = file.Count();
+    auto file = gemino::iconfile::IconFile::open(path.toStdString());
+    const int count = file.iconCount();
     for (int i = 0; i < count; ++i) {
-        const auto ico = file.GroupAsIco(i);
+        const auto ico = file.groupAsIco(i);
         if (!ico) {
             continue;
         }

@@ -19,13 +19,13 @@ void Require(bool condition) {
 }
 
 void DecodeAll(std::span<const unsigned char> ico) {
-    for (const auto& image : gemino::iconfile::IcoImages(ico)) {
+    for (const auto& image : gemino::iconfile::icoImages(ico)) {
         Require(image.info.width >= 1 && image.info.width <= gemino::iconfile::kMaxImageSide);
         Require(image.info.height >= 1 && image.info.height <= gemino::iconfile::kMaxImageSide);
         if (!image.info.png) {
             std::vector<std::uint32_t> pixels(std::size_t(image.info.width) *
                                               std::size_t(image.info.height));
-            Require(gemino::iconfile::DecodeDib(image.data, pixels.data(),
+            Require(gemino::iconfile::decodeDib(image.data, pixels.data(),
                                                 std::size_t(image.info.width)));
         }
     }
@@ -35,14 +35,14 @@ void DecodeAll(std::span<const unsigned char> ico) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const unsigned char> bytes(data, size);
-    auto file = gemino::iconfile::IconFile::FromBytes(bytes);
-    const int count = file.Count();
+    auto file = gemino::iconfile::IconFile::fromBytes(bytes);
+    const int count = file.iconCount();
     Require(count >= 0);
-    Require(gemino::iconfile::IconCount(bytes) == count);
+    Require(gemino::iconfile::iconCount(bytes) == count);
     // Counts are bounded by the data that holds them: an ICONDIR or group entry needs bytes.
     Require(static_cast<std::size_t>(count) <= size / 6 + 1);
     for (int i = -1; i <= std::min(count, 64); ++i) {
-        const auto ico = file.GroupAsIco(i);
+        const auto ico = file.groupAsIco(i);
         if (i < 0 || i >= count) {
             Require(!ico);
             continue;
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         // A rebuilt group is a sound ICO stream: every image it lists survives re-reading.
-        const auto images = gemino::iconfile::IcoImages(*ico);
+        const auto images = gemino::iconfile::icoImages(*ico);
         Require(!images.empty());
         Require(ico->size() <= 6 + 16 * images.size() + size);
         DecodeAll(*ico);

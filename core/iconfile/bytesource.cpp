@@ -137,13 +137,13 @@ std::unique_ptr<Source> memorySource(std::span<const unsigned char> bytes) {
 }
 
 std::unique_ptr<Source> fileSource(const std::string& path) {
-    if (!IsRegularFile(path)) {
+    if (!isRegularFile(path)) {
         return memorySource({});
     }
     return std::make_unique<FileSource>(pathFromUtf8(path));
 }
 
-bool IsRegularFile(const std::string& path) {
+bool isRegularFile(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(pathFromUtf8(path), error);
 }

@@ -100,7 +100,7 @@ std::optional<DibLayout> parseDib(std::span<const unsigned char> image) {
     return layout;
 }
 
-bool DecodeDib(std::span<const unsigned char> image, std::uint32_t* pixels, std::size_t stride) {
+bool decodeDib(std::span<const unsigned char> image, std::uint32_t* pixels, std::size_t stride) {
     const auto found = parseDib(image);
     if (!found) {
         return false;

@@ -162,7 +162,7 @@ std::unique_ptr<Container> openIco(Source& source) {
     return nullptr;
 }
 
-std::vector<IcoImage> IcoImages(std::span<const unsigned char> ico) {
+std::vector<IcoImage> icoImages(std::span<const unsigned char> ico) {
     std::vector<IcoImage> images;
     const auto source = memorySource(ico);
     const auto pieces = readIcoDirectory(*source);

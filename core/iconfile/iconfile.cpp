@@ -48,20 +48,20 @@ IconFile::IconFile(IconFile&&) noexcept = default;
 IconFile& IconFile::operator=(IconFile&&) noexcept = default;
 IconFile::~IconFile() = default;
 
-IconFile IconFile::Open(const std::string& path) {
+IconFile IconFile::open(const std::string& path) {
     return IconFile(std::make_unique<Impl>(fileSource(path)));
 }
 
-IconFile IconFile::FromBytes(std::span<const unsigned char> bytes) {
+IconFile IconFile::fromBytes(std::span<const unsigned char> bytes) {
     return IconFile(std::make_unique<Impl>(memorySource(bytes)));
 }
 
-int IconFile::Count() const {
+int IconFile::iconCount() const {
     return impl_->container ? impl_->container->groupCount() : 0;
 }
 
-std::optional<std::vector<unsigned char>> IconFile::GroupAsIco(int index) {
-    if (index < 0 || index >= Count()) {
+std::optional<std::vector<unsigned char>> IconFile::groupAsIco(int index) {
+    if (index < 0 || index >= iconCount()) {
         return std::nullopt;
     }
     auto ico = buildIco(*impl_->source, impl_->container->groupImages(index));
@@ -72,16 +72,16 @@ std::optional<std::vector<unsigned char>> IconFile::GroupAsIco(int index) {
     return ico;
 }
 
-int IconCount(const std::string& path) {
-    return IconFile::Open(path).Count();
+int iconCount(const std::string& path) {
+    return IconFile::open(path).iconCount();
 }
 
-std::optional<std::vector<unsigned char>> IconGroupAsIco(const std::string& path, int index) {
-    return IconFile::Open(path).GroupAsIco(index);
+std::optional<std::vector<unsigned char>> groupAsIco(const std::string& path, int index) {
+    return IconFile::open(path).groupAsIco(index);
 }
 
-int IconCount(std::span<const unsigned char> bytes) {
-    return IconFile::FromBytes(bytes).Count();
+int iconCount(std::span<const unsigned char> bytes) {
+    return IconFile::fromBytes(bytes).iconCount();
 }
 
 } // namespace gemino::iconfile

@@ -65,17 +65,17 @@ std::size_t PeWalk(const Bytes& pe, std::initializer_list<std::size_t> path) {
 // Whether every group a container hands out is what an image set relies on: a sound ICO stream
 // no larger than the input justifies, that decodes to bounded images.
 bool GroupsAreSound(std::span<const unsigned char> bytes) {
-    auto file = gemino::iconfile::IconFile::FromBytes(bytes);
-    for (int i = 0; i < std::min(file.Count(), 64); ++i) {
-        if (const auto ico = file.GroupAsIco(i)) {
-            const auto images = gemino::iconfile::IcoImages(*ico);
+    auto file = gemino::iconfile::IconFile::fromBytes(bytes);
+    for (int i = 0; i < std::min(file.iconCount(), 64); ++i) {
+        if (const auto ico = file.groupAsIco(i)) {
+            const auto images = gemino::iconfile::icoImages(*ico);
             if (images.empty() || ico->size() > bytes.size() + 6 + 16 * images.size() ||
                 gemino::decodeIcoImages(*ico).size() > images.size()) {
                 return false;
             }
         }
     }
-    return !file.GroupAsIco(file.Count());
+    return !file.groupAsIco(file.iconCount());
 }
 
 } // namespace
@@ -110,7 +110,7 @@ private slots:
         // icotool extracted image N of base.ico as expected/base_N_WxHxD.png.
         const QDir expected(Fixture("expected"));
         for (int i = 0; i < groups.size(); ++i) {
-            const auto ico = gemino::iconfile::IconGroupAsIco(Fixture(file).toStdString(), i);
+            const auto ico = gemino::iconfile::groupAsIco(Fixture(file).toStdString(), i);
             QVERIFY(ico);
             const auto images = gemino::decodeIcoImages(*ico);
             const QStringList names = expected.entryList({groups[i] + "_*.png"});
@@ -154,7 +154,7 @@ private slots:
         QFETCH(Bytes, whole);
         QFETCH(bool, hostile);
         if (hostile) {
-            QCOMPARE(gemino::iconfile::IconCount(whole), 0);
+            QCOMPARE(gemino::iconfile::iconCount(whole), 0);
         }
         for (std::size_t cut = 0; cut <= whole.size(); cut += cut < 512 ? 1 : whole.size() / 150) {
             QVERIFY(GroupsAreSound({whole.data(), cut}));
