@@ -54,9 +54,9 @@ public:
 private:
     std::optional<std::uint64_t> mapRva(std::uint32_t rva, std::uint32_t size) const;
     std::optional<std::vector<DirectoryEntry>> readDirectory(std::uint32_t offset);
-    std::optional<std::vector<Resource>> walkType(std::uint32_t type);
+    std::vector<Resource> walkType(std::uint32_t type);
     std::optional<std::pair<std::uint64_t, std::uint64_t>> resolveDataEntry(std::uint64_t entry);
-    bool loadIcons();
+    void loadIcons();
 
     Source& source_;
     std::vector<Section> sections_; // sorted by address
@@ -69,7 +69,6 @@ private:
     std::vector<Leaf> groups_;
     // RT_ICON is walked when a group is first asked for.
     bool iconsLoaded_ = false;
-    bool iconsOk_ = false;
     std::vector<Icon> icons_; // sorted by id, languages in directory order
 };
 
@@ -146,14 +145,8 @@ bool PeContainer::open(std::uint64_t header) {
         return false;
     }
     root_ = std::move(*root);
-    const auto groups = walkType(kRtGroupIcon);
-    if (!groups) {
-        return false;
-    }
-    for (const Resource& group : *groups) {
-        if (!group.languages.empty()) {
-            groups_.push_back(group.languages.front());
-        }
+    for (const Resource& group : walkType(kRtGroupIcon)) {
+        groups_.push_back(group.languages.front());
     }
     return !groups_.empty();
 }
@@ -177,9 +170,9 @@ std::optional<std::uint64_t> PeContainer::mapRva(std::uint32_t rva, std::uint32_
     return offset;
 }
 
-// Reads one directory of the resource tree. A directory met twice means the tree loops or
-// shares a branch, and the directories of a sound tree cannot together be larger than the
-// resource section: either way the tree is refused, and no walk can run on unboundedly.
+// Reads one directory of the resource tree, once: a directory met again means the tree loops
+// or shares a branch, and the directories of a sound tree cannot together be larger than the
+// resource section. Either way the walk goes on without it, and no walk can run on unboundedly.
 std::optional<std::vector<DirectoryEntry>> PeContainer::readDirectory(std::uint32_t offset) {
     if (!visitedDirectories_.insert(offset).second || offset > resourceSize_ ||
         resourceSize_ - offset < 16) {
@@ -206,34 +199,35 @@ std::optional<std::vector<DirectoryEntry>> PeContainer::readDirectory(std::uint3
     return entries;
 }
 
-// The resources of one type, each a directory of languages whose entries are data entries.
-std::optional<std::vector<Resource>> PeContainer::walkType(std::uint32_t type) {
+// The resources of one type that have at least one language. A branch that breaks the
+// three levels (a resource that is not a directory of languages, a language that is a
+// directory) or that cannot be read costs only itself: the rest of the tree is still walked.
+std::vector<Resource> PeContainer::walkType(std::uint32_t type) {
+    std::vector<Resource> resources;
     const auto found = std::find_if(root_.begin(), root_.end(),
                                     [type](const DirectoryEntry& e) { return e.name == type; });
     if (found == root_.end() || (found->target & kHighBit) == 0) {
-        return std::nullopt;
+        return resources;
     }
     const auto names = readDirectory(found->target & ~kHighBit);
     if (!names) {
-        return std::nullopt;
+        return resources;
     }
-    std::vector<Resource> resources;
     for (const DirectoryEntry& name : *names) {
-        if ((name.target & kHighBit) == 0) {
-            return std::nullopt; // a resource must be a directory of languages
-        }
-        const auto languages = readDirectory(name.target & ~kHighBit);
+        const auto languages =
+            (name.target & kHighBit) != 0 ? readDirectory(name.target & ~kHighBit) : std::nullopt;
         if (!languages) {
-            return std::nullopt;
+            continue;
         }
         Resource resource{name.name, {}};
         for (const DirectoryEntry& language : *languages) {
-            if ((language.target & kHighBit) != 0) {
-                return std::nullopt; // deeper than type, name and language
+            if ((language.target & kHighBit) == 0) {
+                resource.languages.push_back({language.name, resourceBase_ + language.target});
             }
-            resource.languages.push_back({language.name, resourceBase_ + language.target});
         }
-        resources.push_back(std::move(resource));
+        if (!resource.languages.empty()) {
+            resources.push_back(std::move(resource));
+        }
     }
     return resources;
 }
@@ -254,12 +248,8 @@ PeContainer::resolveDataEntry(std::uint64_t entry) {
     return std::pair{*offset, std::uint64_t{size}};
 }
 
-bool PeContainer::loadIcons() {
-    const auto resources = walkType(kRtIcon);
-    if (!resources) {
-        return false;
-    }
-    for (const Resource& resource : *resources) {
+void PeContainer::loadIcons() {
+    for (const Resource& resource : walkType(kRtIcon)) {
         // Group directories name images by number only.
         if (resource.name > 0xFFFF) {
             continue;
@@ -270,7 +260,6 @@ bool PeContainer::loadIcons() {
     }
     std::stable_sort(icons_.begin(), icons_.end(),
                      [](const Icon& a, const Icon& b) { return a.id < b.id; });
-    return true;
 }
 
 std::vector<IconPiece> PeContainer::groupImages(int index) {
@@ -281,10 +270,7 @@ std::vector<IconPiece> PeContainer::groupImages(int index) {
     }
     if (!iconsLoaded_) {
         iconsLoaded_ = true;
-        iconsOk_ = loadIcons();
-    }
-    if (!iconsOk_) {
-        return {};
+        loadIcons();
     }
     const auto locate =
         [&](std::uint16_t id) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
