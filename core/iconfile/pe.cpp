@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <unordered_set>
 
 namespace gemino::iconfile {
@@ -14,6 +15,8 @@ constexpr std::uint16_t kRtIcon = 3;
 constexpr std::uint16_t kRtGroupIcon = 14;
 // In a directory entry: a name that is a string, or a target that is a directory.
 constexpr std::uint32_t kHighBit = 0x80000000u;
+constexpr std::uint32_t kLanguageNeutral = 0;
+constexpr std::uint32_t kUsEnglish = 0x409;
 
 struct Section {
     std::uint32_t virtualAddress = 0;
@@ -37,10 +40,18 @@ struct Resource {
     std::vector<Leaf> languages; // in directory order
 };
 
-struct Icon {
-    std::uint16_t id = 0;
-    Leaf leaf;
-};
+// The language Windows takes for an English user: neutral, then U.S. English, then the first
+// in directory order. `languages` is not empty.
+const Leaf& preferredLanguage(const std::vector<Leaf>& languages) {
+    for (const std::uint32_t wanted : {kLanguageNeutral, kUsEnglish}) {
+        const auto found = std::find_if(languages.begin(), languages.end(),
+                                        [wanted](const Leaf& l) { return l.language == wanted; });
+        if (found != languages.end()) {
+            return *found;
+        }
+    }
+    return languages.front();
+}
 
 class PeContainer final : public Container {
 public:
@@ -66,10 +77,10 @@ private:
     std::vector<DirectoryEntry> root_;
     std::unordered_set<std::uint32_t> visitedDirectories_;
     std::uint64_t directoryBytesLeft_ = 0;
-    std::vector<Leaf> groups_;
+    std::vector<std::uint64_t> groups_; // data entries
     // RT_ICON is walked when a group is first asked for.
     bool iconsLoaded_ = false;
-    std::vector<Icon> icons_; // sorted by id, languages in directory order
+    std::map<std::uint16_t, std::uint64_t> icons_; // data entries of the preferred languages
 };
 
 bool PeContainer::open(std::uint64_t header) {
@@ -146,7 +157,7 @@ bool PeContainer::open(std::uint64_t header) {
     }
     root_ = std::move(*root);
     for (const Resource& group : walkType(kRtGroupIcon)) {
-        groups_.push_back(group.languages.front());
+        groups_.push_back(preferredLanguage(group.languages).dataEntry);
     }
     return !groups_.empty();
 }
@@ -249,22 +260,22 @@ PeContainer::resolveDataEntry(std::uint64_t entry) {
 }
 
 void PeContainer::loadIcons() {
+    std::map<std::uint16_t, std::vector<Leaf>> found;
     for (const Resource& resource : walkType(kRtIcon)) {
         // Group directories name images by number only.
         if (resource.name > 0xFFFF) {
             continue;
         }
-        for (const Leaf& leaf : resource.languages) {
-            icons_.push_back({static_cast<std::uint16_t>(resource.name), leaf});
-        }
+        auto& languages = found[static_cast<std::uint16_t>(resource.name)];
+        languages.insert(languages.end(), resource.languages.begin(), resource.languages.end());
     }
-    std::stable_sort(icons_.begin(), icons_.end(),
-                     [](const Icon& a, const Icon& b) { return a.id < b.id; });
+    for (const auto& [id, languages] : found) {
+        icons_.emplace(id, preferredLanguage(languages).dataEntry);
+    }
 }
 
 std::vector<IconPiece> PeContainer::groupImages(int index) {
-    const Leaf& group = groups_[static_cast<std::size_t>(index)];
-    const auto directory = resolveDataEntry(group.dataEntry);
+    const auto directory = resolveDataEntry(groups_[static_cast<std::size_t>(index)]);
     if (!directory) {
         return {};
     }
@@ -273,19 +284,12 @@ std::vector<IconPiece> PeContainer::groupImages(int index) {
         loadIcons();
     }
     const auto locate =
-        [&](std::uint16_t id) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
-        const auto [first, last] =
-            std::equal_range(icons_.begin(), icons_.end(), Icon{id, {}},
-                             [](const Icon& a, const Icon& b) { return a.id < b.id; });
-        if (first == last) {
+        [this](std::uint16_t id) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
+        const auto found = icons_.find(id);
+        if (found == icons_.end()) {
             return std::nullopt;
         }
-        auto chosen = std::find_if(
-            first, last, [&](const Icon& icon) { return icon.leaf.language == group.language; });
-        if (chosen == last) {
-            chosen = first;
-        }
-        return resolveDataEntry(chosen->leaf.dataEntry);
+        return resolveDataEntry(found->second);
     };
     return groupPieces(source_, directory->first, directory->second, locate);
 }

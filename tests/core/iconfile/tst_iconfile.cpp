@@ -55,7 +55,7 @@ std::vector<Damaged> damagedModules() {
     }
     const Bytes built = gemino::test::buildPeModule(resources);
     // From windres: the root lists RT_ICON, RT_STRING, RT_GROUP_ICON; groups APPLE (a32),
-    // ZEBRA (bw), 3 (c4), 5 (t24), 7 (multi), 12 (png).
+    // ZEBRA (bw), 3 (c4), 5 (c8 in U.S. English), 7 (multi), 12 (png).
     const Bytes pe = readIconFixture("icons32.dll");
     const std::size_t groups = gemino::test::resourceDirectory(pe, {2});
     // The NE resource table starts with the alignment shift.
@@ -70,10 +70,10 @@ std::vector<Damaged> damagedModules() {
         {"images lead back to the root", linked(built, {}, 0, {}), {"", "", ""}},
         {"groups lead back to the root", linked(built, {}, 1, {}), {}},
         {"windres: groups lead back to the root", linked(pe, {}, 2, {}), {}},
-        {"windres: a fourth level", linked(pe, {2, 0}, 0, {}), {"bw", "c4", "t24", "multi", "png"}},
+        {"windres: a fourth level", linked(pe, {2, 0}, 0, {}), {"bw", "c4", "c8", "multi", "png"}},
         {"windres: two groups share their languages",
          linked(pe, {2}, 1, {2, 0}),
-         {"a32", "c4", "t24", "multi", "png"}},
+         {"a32", "c4", "c8", "multi", "png"}},
         {"windres: directory of 65535 groups", patched(pe, groups + 14, 0xFFFF, 2), {}},
         {"NE shift 255", patched(icl, ne, 255, 2), {}},
     };
@@ -132,8 +132,9 @@ private slots:
             QTest::newRow(qPrintable(base)) << base + ".ico" << QStringList{base};
         }
         // PE: named groups first as the directory sorts them (APPLE, ZEBRA), then numbers
-        // ascending though declared 7, 3, 5, 12; group 5 once, in its first language (German).
-        const QStringList pe = {"a32", "bw", "c4", "t24", "multi", "png"};
+        // ascending though declared 7, 3, 5, 12; group 5 once, in U.S. English though German
+        // (0x407) sorts first.
+        const QStringList pe = {"a32", "bw", "c4", "c8", "multi", "png"};
         QTest::newRow("PE32") << "icons32.dll" << pe;
         QTest::newRow("PE32+") << "icons64.dll" << pe;
         // NE: table order, named or not (1, FLOWER, 2, 9), at offsets shifted by 4.
@@ -176,6 +177,59 @@ private slots:
             QVERIFY2(!ico || sameImages(*ico, readIconFixture(groups[i] + ".ico")),
                      qPrintable(groups[i]));
         }
+    }
+
+    // Group 1, or the one image it names, in several languages: the first in bw, the second
+    // in c8, the third in t24.
+    void languagesAsWindowsChooses_data() {
+        QTest::addColumn<bool>("ofImage");
+        QTest::addColumn<QList<int>>("languages");
+        QTest::addColumn<QString>("chosen");
+        const struct {
+            const char* name;
+            QList<int> languages;
+            QString chosen;
+        } cases[] = {
+            {"U.S. English before German", {0x407, 0x409}, "c8"},
+            {"neutral before U.S. English", {0x409, 0x407, 0}, "t24"},
+            {"the first of the others", {0x407, 0x809}, "bw"},
+            {"one language", {0x807}, "bw"},
+        };
+        for (const bool ofImage : {false, true}) {
+            for (const auto& c : cases) {
+                QTest::addRow("%s: %s", ofImage ? "image" : "group", c.name)
+                    << ofImage << c.languages << c.chosen;
+            }
+        }
+    }
+
+    void languagesAsWindowsChooses() {
+        QFETCH(bool, ofImage);
+        QFETCH(QList<int>, languages);
+        QFETCH(QString, chosen);
+        using gemino::test::splitIco;
+        std::vector<gemino::test::PeResource> resources;
+        const QStringList bases = {"bw", "c8", "t24"};
+        for (qsizetype i = 0; i < languages.size(); ++i) {
+            const Bytes ico = readIconFixture(bases[i] + ".ico");
+            const auto language = std::uint16_t(languages[i]);
+            if (ofImage) {
+                resources.push_back(
+                    {gemino::test::kRtIcon, 1, language, splitIco(ico, 1).images[0]});
+            } else {
+                const auto group = gemino::test::iconGroup(ico, 1, language, std::uint16_t(i + 1));
+                resources.insert(resources.end(), group.begin(), group.end());
+            }
+        }
+        if (ofImage) {
+            resources.push_back({gemino::test::kRtGroupIcon, 1, 0x407,
+                                 splitIco(readIconFixture("bw.ico"), 1).directory});
+        }
+        const Bytes module = gemino::test::buildPeModule(resources);
+        auto file = gemino::iconfile::IconFile::fromBytes(module);
+        QCOMPARE(file.iconCount(), 1);
+        const auto ico = file.groupAsIco(0);
+        QVERIFY(ico && sameImages(*ico, readIconFixture(chosen + ".ico")));
     }
 
     void damagedFilesStaySafe_data() {
