@@ -36,7 +36,7 @@ struct IconFile::Impl {
           imageBytesLeft(4 * source->size() + 65536) {}
 
     std::unique_ptr<Source> source;
-    std::unique_ptr<Container> container; // null when the source holds no icon group
+    std::unique_ptr<Container> container; // null when the source holds no container of icons
     // Image bytes handed out so far may reach a few times the file's size: groups of a real
     // module share few images, so calling every group stays linear in the file.
     std::uint64_t imageBytesLeft = 0;

@@ -26,36 +26,37 @@ struct Icon {
 
 class NeContainer final : public Container {
 public:
-    explicit NeContainer(Source& source) : source_(source) {}
+    NeContainer(Source& source, std::uint64_t header) : source_(source) { read(header); }
 
-    // Reads the resource table; false when the module has no icon group.
-    bool open(std::uint64_t header);
     int groupCount() const override { return static_cast<int>(groups_.size()); }
     std::vector<IconPiece> groupImages(int index) override;
 
 private:
+    // The resource table; a module it cannot read has no group.
+    void read(std::uint64_t header);
+
     Source& source_;
     std::vector<Extent> groups_; // in table order
     std::vector<Icon> icons_;    // sorted by id
 };
 
-bool NeContainer::open(std::uint64_t header) {
+void NeContainer::read(std::uint64_t header) {
     std::array<unsigned char, 64> ne{};
     if (!source_.read(header, ne.size(), ne.data())) {
-        return false;
+        return;
     }
     const std::uint16_t tableOffset = le16(&ne[0x24]);
     if (tableOffset == le16(&ne[0x26])) {
-        return false; // no resource table
+        return; // no resource table
     }
     std::uint64_t at = header + tableOffset;
     std::array<unsigned char, 2> shiftBytes{};
     if (!source_.read(at, shiftBytes.size(), shiftBytes.data())) {
-        return false;
+        return;
     }
     const unsigned shift = le16(shiftBytes.data());
     if (shift > kMaxShift) {
-        return false;
+        return;
     }
     at += 2;
     std::vector<Extent> groups;
@@ -63,19 +64,19 @@ bool NeContainer::open(std::uint64_t header) {
     for (;;) {
         std::array<unsigned char, 8> type{};
         if (!source_.read(at, 2, type.data())) {
-            return false;
+            return;
         }
         const std::uint16_t typeId = le16(type.data());
         if (typeId == 0) {
             break;
         }
         if (!source_.read(at, type.size(), type.data())) {
-            return false;
+            return;
         }
         const std::uint16_t count = le16(&type[2]);
         const auto names = source_.readBytes(at + 8, std::size_t{12} * count);
         if (!names) {
-            return false;
+            return;
         }
         at += 8 + names->size();
         for (std::size_t i = 0; i < count; ++i) {
@@ -94,7 +95,6 @@ bool NeContainer::open(std::uint64_t header) {
                      [](const Icon& a, const Icon& b) { return a.id < b.id; });
     groups_ = std::move(groups);
     icons_ = std::move(icons);
-    return !groups_.empty();
 }
 
 std::vector<IconPiece> NeContainer::groupImages(int index) {
@@ -115,11 +115,7 @@ std::vector<IconPiece> NeContainer::groupImages(int index) {
 } // namespace
 
 std::unique_ptr<Container> openNe(Source& source, std::uint64_t header) {
-    auto ne = std::make_unique<NeContainer>(source);
-    if (!ne->open(header)) {
-        return nullptr;
-    }
-    return ne;
+    return std::make_unique<NeContainer>(source, header);
 }
 
 } // namespace gemino::iconfile

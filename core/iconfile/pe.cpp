@@ -55,14 +55,15 @@ const Leaf& preferredLanguage(const std::vector<Leaf>& languages) {
 
 class PeContainer final : public Container {
 public:
-    explicit PeContainer(Source& source) : source_(source) {}
+    PeContainer(Source& source, std::uint64_t header) : source_(source) { read(header); }
 
-    // Reads the section table and the icon groups; false when the module has none.
-    bool open(std::uint64_t header);
     int groupCount() const override { return static_cast<int>(groups_.size()); }
     std::vector<IconPiece> groupImages(int index) override;
 
 private:
+    // The section table and the icon groups; a module it cannot read has no group.
+    void read(std::uint64_t header);
+
     std::optional<std::uint64_t> mapRva(std::uint32_t rva, std::uint32_t size) const;
     std::optional<std::vector<DirectoryEntry>> readDirectory(std::uint32_t offset);
     std::vector<Resource> walkType(std::uint32_t type);
@@ -83,17 +84,17 @@ private:
     std::map<std::uint16_t, std::uint64_t> icons_; // data entries of the preferred languages
 };
 
-bool PeContainer::open(std::uint64_t header) {
+void PeContainer::read(std::uint64_t header) {
     std::array<unsigned char, 20> coff{};
     if (!source_.read(header + 4, coff.size(), coff.data())) {
-        return false;
+        return;
     }
     const std::uint16_t sectionCount = le16(&coff[2]);
     const std::uint16_t optionalSize = le16(&coff[16]);
     const std::uint64_t optionalAt = header + 24;
     const auto optionalBytes = source_.readBytes(optionalAt, optionalSize);
     if (!optionalBytes || optionalBytes->size() < 2) {
-        return false;
+        return;
     }
     const std::vector<unsigned char>& optional = *optionalBytes;
     std::size_t countAt = 0;
@@ -105,22 +106,22 @@ bool PeContainer::open(std::uint64_t header) {
         countAt = 108;
         break;
     default:
-        return false;
+        return;
     }
     const std::size_t directoriesAt = countAt + 4;
     constexpr std::size_t kResourceDirectory = 2;
     if (optional.size() < directoriesAt + 8 * (kResourceDirectory + 1) ||
         le32(&optional[countAt]) <= kResourceDirectory) {
-        return false;
+        return;
     }
     const std::uint32_t resourceRva = le32(&optional[directoriesAt + 8 * kResourceDirectory]);
     if (resourceRva == 0) {
-        return false;
+        return;
     }
 
     const auto table = source_.readBytes(optionalAt + optionalSize, 40 * sectionCount);
     if (!table) {
-        return false;
+        return;
     }
     for (std::size_t i = 0; i < sectionCount; ++i) {
         const unsigned char* s = &(*table)[40 * i];
@@ -140,7 +141,7 @@ bool PeContainer::open(std::uint64_t header) {
 
     const auto base = mapRva(resourceRva, 16);
     if (!base) {
-        return false;
+        return;
     }
     // The resource tree lives in the rest of the section that holds its root.
     const auto section = std::prev(std::upper_bound(
@@ -153,13 +154,12 @@ bool PeContainer::open(std::uint64_t header) {
 
     auto root = readDirectory(0);
     if (!root) {
-        return false;
+        return;
     }
     root_ = std::move(*root);
     for (const Resource& group : walkType(kRtGroupIcon)) {
         groups_.push_back(preferredLanguage(group.languages).dataEntry);
     }
-    return !groups_.empty();
 }
 
 std::optional<std::uint64_t> PeContainer::mapRva(std::uint32_t rva, std::uint32_t size) const {
@@ -297,11 +297,7 @@ std::vector<IconPiece> PeContainer::groupImages(int index) {
 } // namespace
 
 std::unique_ptr<Container> openPe(Source& source, std::uint64_t header) {
-    auto pe = std::make_unique<PeContainer>(source);
-    if (!pe->open(header)) {
-        return nullptr;
-    }
-    return pe;
+    return std::make_unique<PeContainer>(source, header);
 }
 
 } // namespace gemino::iconfile

@@ -120,9 +120,11 @@ public:
     virtual std::vector<IconPiece> groupImages(int index) = 0;
 };
 
-// Each gives nothing when the source holds no icon of that kind. `header` is where the
-// module's own header follows the MZ stub.
+// An icon file, or nothing when the source does not start with an ICO directory that names
+// an image inside it.
 std::unique_ptr<Container> openIco(Source& source);
+// Modules whose own header is at `header`, after the MZ stub; a module whose directories
+// cannot be read has no group.
 std::unique_ptr<Container> openPe(Source& source, std::uint64_t header);
 std::unique_ptr<Container> openNe(Source& source, std::uint64_t header);
 
