@@ -20,7 +20,7 @@
 
 namespace {
 
-int DecodeWithQt(const QString& path) {
+int decodeWithQt(const QString& path) {
     QImageReader reader(path, "ico");
     const int images = reader.imageCount();
     int decoded = 0;
@@ -32,11 +32,11 @@ int DecodeWithQt(const QString& path) {
     return decoded > 0 ? 1 : 0;
 }
 
-int DecodeFile(const QString& path, const QString& dumpDir, long long& groups) {
-    auto file = gemino::iconfile::IconFile::Open(path.toStdString());
-    const int count = file.Count();
+int decodeFile(const QString& path, const QString& dumpDir, long long& groups) {
+    auto file = gemino::iconfile::IconFile::open(path.toStdString());
+    const int count = file.iconCount();
     for (int i = 0; i < count; ++i) {
-        const auto ico = file.GroupAsIco(i);
+        const auto ico = file.groupAsIco(i);
         if (!ico) {
             continue;
         }
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     for (const QString& path : args) {
-        const int count = qtOnly ? DecodeWithQt(path) : DecodeFile(path, dumpDir, groups);
+        const int count = qtOnly ? decodeWithQt(path) : decodeFile(path, dumpDir, groups);
         if (qtOnly) {
             groups += count;
         }

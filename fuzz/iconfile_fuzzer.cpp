@@ -12,20 +12,20 @@
 
 namespace {
 
-void Require(bool condition) {
+void require(bool condition) {
     if (!condition) {
         std::abort();
     }
 }
 
-void DecodeAll(std::span<const unsigned char> ico) {
-    for (const auto& image : gemino::iconfile::IcoImages(ico)) {
-        Require(image.info.width >= 1 && image.info.width <= gemino::iconfile::kMaxImageSide);
-        Require(image.info.height >= 1 && image.info.height <= gemino::iconfile::kMaxImageSide);
+void decodeAll(std::span<const unsigned char> ico) {
+    for (const auto& image : gemino::iconfile::icoImages(ico)) {
+        require(image.info.width >= 1 && image.info.width <= gemino::iconfile::kMaxImageSide);
+        require(image.info.height >= 1 && image.info.height <= gemino::iconfile::kMaxImageSide);
         if (!image.info.png) {
             std::vector<std::uint32_t> pixels(std::size_t(image.info.width) *
                                               std::size_t(image.info.height));
-            Require(gemino::iconfile::DecodeDib(image.data, pixels.data(),
+            require(gemino::iconfile::decodeDib(image.data, pixels.data(),
                                                 std::size_t(image.info.width)));
         }
     }
@@ -35,28 +35,28 @@ void DecodeAll(std::span<const unsigned char> ico) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const unsigned char> bytes(data, size);
-    auto file = gemino::iconfile::IconFile::FromBytes(bytes);
-    const int count = file.Count();
-    Require(count >= 0);
-    Require(gemino::iconfile::IconCount(bytes) == count);
+    auto file = gemino::iconfile::IconFile::fromBytes(bytes);
+    const int count = file.iconCount();
+    require(count >= 0);
+    require(gemino::iconfile::iconCount(bytes) == count);
     // Counts are bounded by the data that holds them: an ICONDIR or group entry needs bytes.
-    Require(static_cast<std::size_t>(count) <= size / 6 + 1);
+    require(static_cast<std::size_t>(count) <= size / 6 + 1);
     for (int i = -1; i <= std::min(count, 64); ++i) {
-        const auto ico = file.GroupAsIco(i);
+        const auto ico = file.groupAsIco(i);
         if (i < 0 || i >= count) {
-            Require(!ico);
+            require(!ico);
             continue;
         }
         if (!ico) {
             continue;
         }
         // A rebuilt group is a sound ICO stream: every image it lists survives re-reading.
-        const auto images = gemino::iconfile::IcoImages(*ico);
-        Require(!images.empty());
-        Require(ico->size() <= 6 + 16 * images.size() + size);
-        DecodeAll(*ico);
+        const auto images = gemino::iconfile::icoImages(*ico);
+        require(!images.empty());
+        require(ico->size() <= 6 + 16 * images.size() + size);
+        decodeAll(*ico);
     }
     // The raw bytes as an ICO stream, as the decoder would meet a stream handed to it directly.
-    DecodeAll(bytes);
+    decodeAll(bytes);
     return 0;
 }

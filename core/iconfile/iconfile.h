@@ -16,8 +16,6 @@
 // multiple of the file's size. A malformed container gives no icons rather than an error.
 namespace gemino::iconfile {
 
-enum class Container { None, Ico, Pe, Ne };
-
 // Icons larger than this on either side are not icons anyone draws on a board; refusing them
 // bounds what a small PNG inside an icon can make a decoder allocate.
 inline constexpr int kMaxImageSide = 1024;
@@ -30,67 +28,46 @@ struct ImageInfo {
     bool png = false;
 };
 
-// The header of one icon image (a DIB with its AND mask, or a PNG), checked against its bytes.
-std::optional<ImageInfo> InspectImage(std::span<const unsigned char> image);
-
 struct IcoImage {
     std::span<const unsigned char> data;
     ImageInfo info;
 };
 
 // The sound images of an ICO byte stream in directory order; images that reach outside the
-// stream or whose header fails `InspectImage` are left out.
-std::vector<IcoImage> IcoImages(std::span<const unsigned char> ico);
-
-// A DIB icon image as laid out in its bytes (bottom-up rows, XOR bits then AND mask).
-struct DibLayout {
-    int width = 0;
-    int height = 0; // of the picture, half the header's height
-    int bitCount = 0;
-    std::size_t paletteOffset = 0;
-    std::size_t paletteCount = 0; // colour table entries actually present
-    std::size_t xorOffset = 0;
-    std::size_t xorStride = 0;
-    std::size_t andOffset = 0;
-    std::size_t andStride = 0;
-    bool hasMask = false; // a truncated mask is taken as all opaque
-};
-
-std::optional<DibLayout> ParseDib(std::span<const unsigned char> image);
+// stream or whose header does not hold up against its bytes are left out.
+std::vector<IcoImage> icoImages(std::span<const unsigned char> ico);
 
 // Decodes a DIB icon image into width x height pixels 0xAARRGGBB (not premultiplied), top row
 // first, `stride` pixels apart. A 32-bit image whose alpha bytes are all zero predates alpha
-// and is drawn through its mask, as Windows does. Returns false when `ParseDib` fails.
-bool DecodeDib(std::span<const unsigned char> image, std::uint32_t* pixels, std::size_t stride);
+// and is drawn through its mask, as Windows does. Returns false when the header does not hold
+// up against the image's bytes.
+bool decodeDib(std::span<const unsigned char> image, std::uint32_t* pixels, std::size_t stride);
 
 // Whether `path` (UTF-8) names a regular file, following symbolic links. Folders, devices and
 // FIFOs are refused before anything opens them: opening a FIFO for reading can block forever.
-bool IsRegularFile(const std::string& path);
+bool isRegularFile(const std::string& path);
 
 // One container, read once and then asked for its icon groups. Files are read piecewise, so a
 // large executable costs only its headers, its resource directory and the icons asked for.
 class IconFile {
 public:
     // An unreadable file or a name that is not a regular file gives a reader with no icons.
-    static IconFile Open(const std::string& path);
+    static IconFile open(const std::string& path);
     // Reads bytes the caller keeps alive for the reader's lifetime.
-    static IconFile FromBytes(std::span<const unsigned char> bytes);
+    static IconFile fromBytes(std::span<const unsigned char> bytes);
 
     IconFile(IconFile&&) noexcept;
     IconFile& operator=(IconFile&&) noexcept;
     ~IconFile();
 
-    Container container() const;
     // The shell's icon count: icon groups of a PE or NE module, 1 for an icon file.
-    int Count() const;
+    int iconCount() const;
     // Group `index` rebuilt as a standalone ICO stream whose directory agrees with the images'
     // own headers; nothing when the index is out of range or the group has no sound image.
     // For a well-formed icon file, index 0 gives the file's own bytes. One reader hands out
     // about four times the file's size in all, so a file whose groups all name one large
     // image cannot make a walk over its groups read that image again and again.
-    std::optional<std::vector<unsigned char>> GroupAsIco(int index);
-    // Bytes taken from the file or buffer so far.
-    std::uint64_t BytesRead() const;
+    std::optional<std::vector<unsigned char>> groupAsIco(int index);
 
 private:
     struct Impl;
@@ -98,10 +75,8 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-int IconCount(const std::string& path);
-std::optional<std::vector<unsigned char>> IconGroupAsIco(const std::string& path, int index);
-int IconCount(std::span<const unsigned char> bytes);
-std::optional<std::vector<unsigned char>> IconGroupAsIco(std::span<const unsigned char> bytes,
-                                                         int index);
+int iconCount(const std::string& path);
+std::optional<std::vector<unsigned char>> groupAsIco(const std::string& path, int index);
+int iconCount(std::span<const unsigned char> bytes);
 
 } // namespace gemino::iconfile

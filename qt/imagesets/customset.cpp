@@ -27,7 +27,7 @@ namespace {
 // A source that is gone, or that names a folder, a device or a FIFO, is skipped: only regular
 // files are ever opened.
 bool isUsableSource(const std::string& path) {
-    return pathutil::PathExists(path, std::string()) && iconfile::IsRegularFile(path);
+    return pathutil::PathExists(path, std::string()) && iconfile::isRegularFile(path);
 }
 
 // The first `keep` positions of 0..n-1 shuffled as the icon library loader shuffles them.
@@ -48,7 +48,7 @@ QString openProblem(const QString& path) {
     if (!info.exists()) {
         return QObject::tr("The file does not exist.");
     }
-    if (!iconfile::IsRegularFile(path.toStdString())) {
+    if (!iconfile::isRegularFile(path.toStdString())) {
         return QObject::tr("It is not a file.");
     }
     QFile file(path);

@@ -114,7 +114,7 @@ QIcon iconFromIco(const std::optional<std::vector<unsigned char>>& ico) {
 
 std::vector<IconImage> decodeIcoImages(std::span<const unsigned char> ico) {
     std::vector<IconImage> images;
-    for (const iconfile::IcoImage& found : iconfile::IcoImages(ico)) {
+    for (const iconfile::IcoImage& found : iconfile::icoImages(ico)) {
         IconImage decoded;
         decoded.bitCount = found.info.bitCount;
         if (found.info.png) {
@@ -127,7 +127,7 @@ std::vector<IconImage> decodeIcoImages(std::span<const unsigned char> ico) {
         } else {
             decoded.image = QImage(found.info.width, found.info.height, QImage::Format_ARGB32);
             if (decoded.image.isNull() ||
-                !iconfile::DecodeDib(found.data,
+                !iconfile::decodeDib(found.data,
                                      reinterpret_cast<std::uint32_t*>(decoded.image.bits()),
                                      static_cast<std::size_t>(decoded.image.bytesPerLine()) / 4)) {
                 continue;
@@ -170,18 +170,18 @@ QIcon iconFromImages(std::vector<IconImage> images) {
 }
 
 int fileIconCount(const QString& path) {
-    return iconfile::IconCount(path.toStdString());
+    return iconfile::iconCount(path.toStdString());
 }
 
 QIcon LoadFileIcon(const QString& path, int index) {
-    return iconFromIco(iconfile::IconGroupAsIco(path.toStdString(), index));
+    return iconFromIco(iconfile::groupAsIco(path.toStdString(), index));
 }
 
 QList<QIcon> loadFileIcons(const QString& path) {
-    auto file = iconfile::IconFile::Open(path.toStdString());
+    auto file = iconfile::IconFile::open(path.toStdString());
     QList<QIcon> icons;
-    for (int i = 0; i < file.Count(); ++i) {
-        icons.append(iconFromIco(file.GroupAsIco(i)));
+    for (int i = 0; i < file.iconCount(); ++i) {
+        icons.append(iconFromIco(file.groupAsIco(i)));
     }
     return icons;
 }

@@ -20,7 +20,7 @@ struct IconImage {
 };
 
 // Every image of an ICO stream that decodes, in directory order. DIB images (1 to 32 bits
-// with their masks) go to our own decoder, `iconfile::DecodeDib`, rather than to Qt's ICO
+// with their masks) go to our own decoder, `iconfile::decodeDib`, rather than to Qt's ICO
 // reader, which reads no 16-bit images and turns masked pixels that carry a colour into
 // opaque black; PNG images go to Qt's PNG reader.
 std::vector<IconImage> decodeIcoImages(std::span<const unsigned char> ico);

@@ -42,7 +42,7 @@ bool isAllowedFormat(const QByteArray& format) {
 } // namespace
 
 QImage loadPictureImage(const QString& path, int size) {
-    if (size <= 0 || size > kMaxSide || !iconfile::IsRegularFile(path.toStdString())) {
+    if (size <= 0 || size > kMaxSide || !iconfile::isRegularFile(path.toStdString())) {
         return {};
     }
     QFile file(path);

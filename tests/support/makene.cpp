@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
                           std::uint16_t(numbered ? std::stoi(key) : 0),
                           {std::istreambuf_iterator<char>(in), {}}});
     }
-    const auto module = gemino::test::BuildNeModule(groups, unsigned(std::stoi(argv[2])));
+    const auto module = gemino::test::buildNeModule(groups, unsigned(std::stoi(argv[2])));
     std::ofstream out(argv[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(module.data()), std::streamsize(module.size()));
     return out ? 0 : 1;

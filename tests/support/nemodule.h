@@ -5,9 +5,10 @@
 // stored shifted, a resident name table, then the resources aligned to the shift.
 // Groups come from .ico files made by icotool, so only the container is ours.
 
+#include "icoresources.h"
+
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,22 +21,7 @@ struct NeGroup {
     std::vector<unsigned char> ico;
 };
 
-// Little-endian fields of n bytes, as every header of these containers stores them.
-inline std::uint32_t ReadLe(const std::vector<unsigned char>& in, std::size_t at, int n = 4) {
-    std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) {
-        v = v << 8 | in.at(at + std::size_t(i));
-    }
-    return v;
-}
-
-inline void WriteLe(std::vector<unsigned char>& out, std::size_t at, std::size_t v, int n) {
-    for (int i = 0; i < n; ++i) {
-        out.at(at + std::size_t(i)) = static_cast<unsigned char>(v >> (8 * i));
-    }
-}
-
-inline std::vector<unsigned char> BuildNeModule(const std::vector<NeGroup>& groups,
+inline std::vector<unsigned char> buildNeModule(const std::vector<NeGroup>& groups,
                                                 unsigned shift) {
     using Bytes = std::vector<unsigned char>;
 
@@ -46,23 +32,13 @@ inline std::vector<unsigned char> BuildNeModule(const std::vector<NeGroup>& grou
     std::vector<std::pair<Bytes, std::size_t>> directories;
     std::string names;
     for (const NeGroup& group : groups) {
-        const std::size_t count = ReadLe(group.ico, 4, 2);
-        Bytes directory(6 + 14 * count);
-        std::copy_n(group.ico.begin(), 6, directory.begin()); // reserved, type 1, count
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::size_t entry = 6 + 16 * i;
-            const std::size_t size = ReadLe(group.ico, entry + 8);
-            const std::size_t offset = ReadLe(group.ico, entry + 12);
-            if (offset + size > group.ico.size()) {
-                throw std::runtime_error("icon image outside its file");
-            }
-            const auto image = group.ico.begin() + long(offset);
-            icons.emplace_back(Bytes(image, image + long(size)), 0x8000 | (icons.size() + 1));
-            std::copy_n(group.ico.begin() + long(entry), 12, directory.begin() + long(6 + 14 * i));
-            WriteLe(directory, 6 + 14 * i + 12, icons.size(), 2);
+        IconResources split = splitIco(group.ico, icons.size() + 1);
+        for (Bytes& image : split.images) {
+            icons.emplace_back(std::move(image), 0x8000 | (icons.size() + 1));
         }
         const bool numbered = group.name.empty();
-        directories.emplace_back(std::move(directory), numbered ? 0x8000 | group.id : names.size());
+        directories.emplace_back(std::move(split.directory),
+                                 numbered ? 0x8000 | group.id : names.size());
         names += numbered ? "" : static_cast<char>(group.name.size()) + group.name;
     }
 
@@ -78,36 +54,36 @@ inline std::vector<unsigned char> BuildNeModule(const std::vector<NeGroup>& grou
     const auto aligned = [align](std::size_t n) { return (n + align - 1) / align * align; };
     Bytes out(aligned(entries + 1));
     std::copy_n("MZ", 2, out.begin());
-    WriteLe(out, 0x18, 0x40, 2); // relocation table offset: a new-style executable
-    WriteLe(out, 0x3C, ne, 2);
+    writeLe(out, 0x18, 0x40, 2); // relocation table offset: a new-style executable
+    writeLe(out, 0x3C, ne, 2);
     std::copy_n("NE", 2, out.begin() + ne);
     out[ne + 2] = 5;                           // linker version
-    WriteLe(out, ne + 0x04, entries - ne, 2);  // entry table
-    WriteLe(out, ne + 0x0C, 0x8000, 2);        // library module
-    WriteLe(out, ne + 0x22, table - ne, 2);    // segment table (no segments)
-    WriteLe(out, ne + 0x24, table - ne, 2);    // resource table
-    WriteLe(out, ne + 0x26, resident - ne, 2); // resident name table
-    WriteLe(out, ne + 0x28, entries - ne, 2);  // module references (none)
-    WriteLe(out, ne + 0x2A, entries - ne, 2);  // imported names (none)
-    WriteLe(out, ne + 0x32, shift, 2);
+    writeLe(out, ne + 0x04, entries - ne, 2);  // entry table
+    writeLe(out, ne + 0x0C, 0x8000, 2);        // library module
+    writeLe(out, ne + 0x22, table - ne, 2);    // segment table (no segments)
+    writeLe(out, ne + 0x24, table - ne, 2);    // resource table
+    writeLe(out, ne + 0x26, resident - ne, 2); // resident name table
+    writeLe(out, ne + 0x28, entries - ne, 2);  // module references (none)
+    writeLe(out, ne + 0x2A, entries - ne, 2);  // imported names (none)
+    writeLe(out, ne + 0x32, shift, 2);
     out[ne + 0x36] = 2;                 // Windows
-    WriteLe(out, ne + 0x3E, 0x030A, 2); // Windows 3.10
+    writeLe(out, ne + 0x3E, 0x030A, 2); // Windows 3.10
 
-    WriteLe(out, table, shift, 2);
+    writeLe(out, table, shift, 2);
     std::size_t t = table + 2;
     for (const auto& [type, list] : {std::pair{0x8003, &icons}, std::pair{0x800E, &directories}}) {
-        WriteLe(out, t, type, 2);
-        WriteLe(out, t + 2, list->size(), 2);
+        writeLe(out, t, type, 2);
+        writeLe(out, t + 2, list->size(), 2);
         t += 8;
         for (const auto& [data, name] : *list) {
             // Offsets are 16 bits after the shift: a module stays below 64 kB << shift.
             const std::size_t offset = out.size();
             out.resize(offset + aligned(data.size()));
             std::copy(data.begin(), data.end(), out.begin() + long(offset));
-            WriteLe(out, t, offset >> shift, 2);
-            WriteLe(out, t + 2, aligned(data.size()) >> shift, 2);
-            WriteLe(out, t + 4, 0x1030, 2); // moveable, pure, discardable
-            WriteLe(out, t + 6, name >= 0x8000 ? name : namesAt + name, 2);
+            writeLe(out, t, offset >> shift, 2);
+            writeLe(out, t + 2, aligned(data.size()) >> shift, 2);
+            writeLe(out, t + 4, 0x1030, 2); // moveable, pure, discardable
+            writeLe(out, t + 6, name >= 0x8000 ? name : namesAt + name, 2);
             t += 12;
         }
     }

@@ -95,7 +95,7 @@ private slots:
         }
         for (const auto& [name, n] : std::vector<std::pair<QString, int>>{
                  {"lib7.icl", 7}, {"CAPS.ICL", 7}, {"lib50.icl", 50}}) {
-            const auto module = test::BuildNeModule({groups.begin(), groups.begin() + n}, 4);
+            const auto module = test::buildNeModule({groups.begin(), groups.begin() + n}, 4);
             QVERIFY(
                 writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(module.data()),
                                                     static_cast<qsizetype>(module.size()))));
