@@ -297,6 +297,10 @@ save game-over
 # Open the image set editor as a player would (Ctrl+C on the board), wait for its window with
 # find_window, `save editor`, and close it with Escape.
 
-# ---- PLACE FOR "an open menu" (to come) -----------------------------------------------------
-# Open a menu from the keyboard (Alt and the menu's underlined letter), `save menu`, and close it
-# with Escape.
+# 5. An open menu on a fresh board: the Options menu from the keyboard, each command beside its
+# toolbar picture.
+play menu
+gemino_keys alt+o
+sleep 0.5
+save menu
+gemino_keys Escape Escape
