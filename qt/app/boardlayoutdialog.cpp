@@ -94,19 +94,24 @@ void BoardLayoutDialog::onColumnClicked(int columns) {
     sizeChanged_ = true;
 }
 
-// The board follows the spins while the dialog is open; closing it stores what they chose.
 OptionsDialog::SpinSetup BoardLayoutDialog::geometrySpin(Range range, int& value,
                                                          void (GameSession::*apply)(int)) {
     return {range.lowest, range.highest, value, [this, range, &value, apply](int p, int d) {
-                if (!range.contains(p + d)) {
-                    return false;
-                }
-                value = p + d;
-                (session_.*apply)(value);
-                transferToControls();
-                sizeChanged_ = true;
-                return true;
+                return stepGeometry(range, value, apply, p + d);
             }};
+}
+
+// The board follows the spins while the dialog is open; closing it stores what they chose.
+bool BoardLayoutDialog::stepGeometry(Range range, int& value, void (GameSession::*apply)(int),
+                                     int proposed) {
+    if (!range.contains(proposed)) {
+        return false;
+    }
+    value = proposed;
+    (session_.*apply)(value);
+    transferToControls();
+    sizeChanged_ = true;
+    return true;
 }
 
 void BoardLayoutDialog::onUseDefaults() {

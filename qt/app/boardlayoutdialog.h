@@ -39,6 +39,7 @@ private:
     void onColumnClicked(int columns);
     // A spin over `value` that applies each step to the live board through `apply`.
     SpinSetup geometrySpin(Range range, int& value, void (GameSession::*apply)(int));
+    bool stepGeometry(Range range, int& value, void (GameSession::*apply)(int), int proposed);
     void onUseDefaults();
     void transferToControls();
 
