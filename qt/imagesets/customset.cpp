@@ -58,7 +58,9 @@ QString openProblem(const QString& path) {
     return {};
 }
 
-QString readProblem(const ImsReadResult& read, const QString& path) {
+} // namespace
+
+QString imsReadProblem(const ImsReadResult& read, const QString& path) {
     switch (read.status) {
     case ImsReadStatus::Ok:
         return {};
@@ -82,14 +84,12 @@ QString readProblem(const ImsReadResult& read, const QString& path) {
     return {};
 }
 
-} // namespace
-
 SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, Random& random) {
     images.ReleaseImages();
     images.setCount(0);
     const ImsReadResult read = readImageSetFile(path.toStdString());
     if (!read.ok()) {
-        return {0, readProblem(read, path)};
+        return {0, imsReadProblem(read, path)};
     }
 
     std::vector<const ImsEntry*> usable;

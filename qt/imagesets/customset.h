@@ -6,6 +6,7 @@ namespace gemino {
 
 class ImageSet;
 class Random;
+struct ImsReadResult;
 
 // What a loader made of a file.
 struct SetLoad {
@@ -14,6 +15,9 @@ struct SetLoad {
 
     bool ok() const { return error.isEmpty(); }
 };
+
+// Why an image set file could not be read to its end, in sentences for the user.
+QString imsReadProblem(const ImsReadResult& read, const QString& path);
 
 // Fills `images` (released first) from an image set file, in file order. Entries whose
 // source is missing or is not a regular file are skipped; the others give an image even when

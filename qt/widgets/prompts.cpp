@@ -27,15 +27,33 @@ void setMessageBoxHook(MessageBoxHook hook) {
     messageHook() = std::move(hook);
 }
 
-void showMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
-                    const QString& text) {
+MessageAnswer showMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
+                             const QString& text, MessageButtons buttons) {
     if (messageHook()) {
-        messageHook()(parent, icon, caption, text);
-        return;
+        return messageHook()(parent, icon, caption, text, buttons);
     }
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                    caption, text, QMessageBox::Ok, parent);
-    box.exec();
+    const QMessageBox::Icon shown = icon == MessageIcon::Critical  ? QMessageBox::Critical
+                                    : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                   : QMessageBox::Information;
+    const bool question = buttons == MessageButtons::YesNoCancel;
+    QMessageBox box(shown, caption, text,
+                    question ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                             : QMessageBox::StandardButtons(QMessageBox::Ok),
+                    parent);
+    if (question) {
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    default:
+        return MessageAnswer::Cancel;
+    }
 }
 
 void setFileDialogHook(FileDialogHook hook) {

@@ -11,11 +11,16 @@ class QWidget;
 // loop. An empty hook restores the real dialog.
 namespace gemino {
 
-enum class MessageIcon { Information, Warning };
-using MessageBoxHook = std::function<void(QWidget* parent, MessageIcon icon, const QString& caption,
-                                          const QString& text)>;
+enum class MessageIcon { Information, Warning, Critical };
+enum class MessageButtons { Ok, YesNoCancel };
+// The button pressed; a question closed with Escape or its close box answers Cancel.
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+using MessageBoxHook =
+    std::function<MessageAnswer(QWidget* parent, MessageIcon icon, const QString& caption,
+                                const QString& text, MessageButtons buttons)>;
 void setMessageBoxHook(MessageBoxHook hook);
-void showMessageBox(QWidget* parent, MessageIcon icon, const QString& caption, const QString& text);
+MessageAnswer showMessageBox(QWidget* parent, MessageIcon icon, const QString& caption,
+                             const QString& text, MessageButtons buttons = MessageButtons::Ok);
 
 // Returns the chosen file, or an empty string when the dialog was cancelled.
 using FileDialogHook = std::function<QString(QFileDialog& dialog)>;

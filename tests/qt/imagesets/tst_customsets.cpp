@@ -114,8 +114,11 @@ private slots:
 
     void init() {
         shown_.clear();
-        setMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption,
-                                 const QString& text) { shown_ << caption + ": " + text; });
+        setMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption, const QString& text,
+                                 MessageButtons) {
+            shown_ << caption + ": " + text;
+            return MessageAnswer::Ok;
+        });
         setFileDialogHook([this](QFileDialog&) { return answer_; });
     }
 
