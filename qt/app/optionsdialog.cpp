@@ -4,7 +4,6 @@
 
 #include "qt/app/spincontrol.h"
 
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,14 +13,7 @@ namespace gemino {
 OptionsDialog::OptionsDialog(int templateId, const QString& caption, int width, int height,
                              QWidget* parent)
     : QDialog(parent), units_(DialogUnits::dialogFont()) {
-    setObjectName(QString::number(templateId));
-    setWindowTitle(caption);
-    setFont(DialogUnits::dialogFont());
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
-    setModal(true);
-    setFixedSize(units_.toPixelsX(width), units_.toPixelsY(height));
+    units_.prepareDialog(this, templateId, caption, width, height);
 }
 
 QLabel* OptionsDialog::addLabel(const QString& text, int x, int y, int width, int height) {

@@ -1,6 +1,9 @@
 #include "qt/widgets/dialogunits.h"
 
+#include <QDialog>
 #include <QFontMetrics>
+#include <QIcon>
+#include <QString>
 #include <QWidget>
 
 namespace gemino {
@@ -36,6 +39,18 @@ QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
 
 void DialogUnits::place(QWidget* widget, int x, int y, int width, int height) const {
     widget->setGeometry(toPixels(x, y, width, height));
+}
+
+void DialogUnits::prepareDialog(QDialog* dialog, int templateId, const QString& caption, int width,
+                                int height) const {
+    dialog->setObjectName(QString::number(templateId));
+    dialog->setWindowTitle(caption);
+    dialog->setFont(dialogFont());
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    dialog->setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
+    dialog->setModal(true);
+    dialog->setFixedSize(toPixelsX(width), toPixelsY(height));
 }
 
 QFont DialogUnits::dialogFont() {

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QRect>
 
+class QDialog;
+class QString;
 class QWidget;
 
 namespace gemino {
@@ -18,6 +20,11 @@ public:
     QRect toPixels(int x, int y, int width, int height) const;
     // Moves and sizes `widget` to a rectangle given in dialog units.
     void place(QWidget* widget, int x, int y, int width, int height) const;
+    // Makes `dialog` a modal dialog of width x height units in the dialog font, named by its
+    // template id, captioned as given (leading blank included), with the program's icon and
+    // a fixed size.
+    void prepareDialog(QDialog* dialog, int templateId, const QString& caption, int width,
+                       int height) const;
 
     // The font dialogs are laid out in: 8 points of a plain sans-serif face.
     static QFont dialogFont();
