@@ -2,6 +2,7 @@
 
 #include "core/settings/settings.h"
 #include "qt/app/gamesession.h"
+#include "qt/editor/createimagesetdialog.h"
 #include "qt/widgets/prompts.h"
 
 #include <QFileDialog>
@@ -24,7 +25,10 @@ void MainWindow::onUseCustomImageSet() {
     updateCommandStates();
 }
 
-// The image set editor comes with its own dialog.
-void MainWindow::onCreateCustomImageSet() {}
+void MainWindow::onCreateCustomImageSet() {
+    CreateImageSetDialog dialog(store_, QString::fromStdString(settings_.startupDirectory), this);
+    // Only files change: the game and the set in play stay as they are.
+    dialog.exec();
+}
 
 } // namespace gemino

@@ -60,7 +60,7 @@ const char* MainWindow::caption() {
 
 MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
                        QWidget* parent)
-    : QMainWindow(parent), settings_(settings) {
+    : QMainWindow(parent), settings_(settings), store_(store) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
     board_ = new BoardView(settings, sound, this);
     setCentralWidget(board_);
@@ -279,8 +279,7 @@ void MainWindow::updateCommandStates() {
     action(FlagSet)->setChecked(settings_.standardSetName == "flags");
     action(TrafficSet)->setChecked(settings_.standardSetName == "traffic");
     action(MiscSet)->setChecked(settings_.standardSetName == "misc");
-    // The image set editor is not in this build yet.
-    action(CreateCustomImageSet)->setEnabled(false);
+    action(CreateCustomImageSet)->setEnabled(!previewing);
     action(UseCustomImageSet)->setEnabled(!previewing);
     action(UseCustomImageSet)->setChecked(!settings_.customSetPath.empty());
     action(BoardLayout)->setEnabled(game.canChangeBoardLayout());

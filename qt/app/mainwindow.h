@@ -59,6 +59,8 @@ private:
     void maximizeButtonSize();
 
     GameSettings& settings_;
+    // The image set editor remembers where its files were found.
+    SettingsStore& store_;
     BoardView* board_ = nullptr;
     GameSession* session_ = nullptr;
     QToolBar* toolBar_ = nullptr;
