@@ -5,7 +5,6 @@
 #include "core/settings/settings.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -19,31 +18,31 @@ namespace gemino {
 
 namespace {
 
-// Folders give icon files first, then bitmaps, then the other pictures this program reads.
-constexpr std::array<std::string_view, 8> kFolderExtensions = {"ico", "bmp", "jpg", "jpeg",
-                                                               "png", "gif", "svg", "svgz"};
-
 // The file types of the source file chooser: the first five by their own extension, all the
 // pictures beyond bitmaps and JPEG files as one type after the sixth.
 constexpr const char* kFilterWords = "exe dll ico icl bmp";
 constexpr const char* kPictureWords = "png svg svgz gif jpeg";
 constexpr int kPicturesFilter = 7;
 
-// The position of a file name's extension in kFolderExtensions; none for other files.
+// Where a file of a folder is listed: icon files first (0), then the pictures in the order of
+// kPictureExtensions, bitmaps first; none for other files.
 std::optional<std::size_t> folderRank(const std::string& name) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos) {
         return std::nullopt;
     }
-    std::string extension = name.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    const auto found = std::find(kFolderExtensions.begin(), kFolderExtensions.end(), extension);
-    if (found == kFolderExtensions.end()) {
+    const std::string_view extension = std::string_view(name).substr(dot + 1);
+    if (pathutil::equalsIgnoringCase(extension, "ico")) {
+        return 0;
+    }
+    const auto found = std::find_if(kPictureExtensions.begin(), kPictureExtensions.end(),
+                                    [extension](std::string_view known) {
+                                        return pathutil::equalsIgnoringCase(extension, known);
+                                    });
+    if (found == kPictureExtensions.end()) {
         return std::nullopt;
     }
-    return static_cast<std::size_t>(found - kFolderExtensions.begin());
+    return static_cast<std::size_t>(found - kPictureExtensions.begin()) + 1;
 }
 
 bool inRange(int index, std::size_t count) {
