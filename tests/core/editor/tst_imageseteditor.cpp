@@ -483,29 +483,6 @@ private slots:
         QVERIFY(e().changed());
         QVERIFY(e().buttons().save);
     }
-
-    // Texts go out as typed, "ME_NONE" for none, and a text spelled like the marker comes
-    // back as none.
-    void textsRoundTrip() {
-        run("files pick:0 add:3");
-        for (const auto& [entry, text] : std::vector<std::pair<int, std::string>>{
-                 {0, "me_none"}, {2, "A cat, \xC3\xA9t\xC3\xA9"}}) {
-            e().clickSetList(entry);
-            e().setText(text);
-        }
-        QVERIFY(e().WriteImageSet(path("saved.ims")).ok());
-        QFile file(dir_.filePath("saved.ims"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QVERIFY(bytes.contains("\nme_none\n") && bytes.contains("\nME_NONE\n"));
-        choose(path("saved.ims"));
-        dialogs_.answers = {SaveFirstAnswer::No};
-        e().open();
-        QCOMPARE(e().entries()[0].text, std::string());
-        QCOMPARE(e().entries()[1].text, std::string());
-        QCOMPARE(e().entries()[2].text, std::string("A cat, \xC3\xA9t\xC3\xA9"));
-        QCOMPARE(e().entries()[2].index, 2);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestImageSetEditor)
