@@ -24,8 +24,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A small screen keeps the pictures small; the main window fills it, as it fills any screen.
-desktop_start 640 480 "$work"
+# A small screen keeps the pictures small (but holds the editor); the main window fills it, as
+# it fills any screen.
+desktop_start 800 600 "$work"
 
 shot() {
     import -window root "$work/shot.png"
@@ -293,11 +294,31 @@ done
 sleep 2.5
 save game-over
 
-# ---- PLACE FOR "the editor" (to come) -------------------------------------------------------
-# Open the image set editor as a player would (Ctrl+C on the board), wait for its window with
-# find_window, `save editor`, and close it with Escape.
+# 5. The image set editor, opened as a player would (Ctrl+C on the board), with a set of our
+# own flag pictures opened through its "Open..." button and the file dialog's name field.
+python3 - "$work/flags.ims" "$PWD/resources/icons/flags" <<'PY'
+import struct, sys
+entries = [("japan", "Japan"), ("canada", "Canada"), ("brazil", "Brazil"), ("norway", "Norway"),
+           ("spain", "Spain"), ("italy", "Italy")]
+with open(sys.argv[1], "wb") as f:
+    f.write(struct.pack("<i", len(entries)))
+    for name, text in entries:
+        f.write(struct.pack("<i", 0) + f"{sys.argv[2]}/{name}.svg\n{text}\n".encode())
+PY
+play editor
+gemino_keys ctrl+c
+editor=$(find_window 30 '^ Create a Custom Image Set$')
+xdotool windowactivate --sync "$editor"
+gemino_keys alt+o
+opened=$(find_window 30 '^Open an Image Set$')
+xdotool windowactivate --sync "$opened"
+xdotool type --delay 20 "$work/flags.ims"
+gemino_keys Return
+wait_for 20 gemino_window_gone '^Open an Image Set$'
+save editor
+gemino_keys Escape
 
-# 5. An open menu on a fresh board: the Options menu from the keyboard, each command beside its
+# 6. An open menu on a fresh board: the Options menu from the keyboard, each command beside its
 # toolbar picture.
 play menu
 gemino_keys alt+o

@@ -103,11 +103,13 @@ gemino_start() {
 }
 
 # (xdotool finds nothing with status 1, and fails with an X error on a window being destroyed.)
-gemino_about_closed() {
+gemino_window_gone() {
     local found
-    found=$(xdotool search --onlyvisible --name '^About Gemino$' 2>&1) || true
+    found=$(xdotool search --onlyvisible --name "$1" 2>&1) || true
     [ -z "$found" ]
 }
+
+gemino_about_closed() { gemino_window_gone '^About Gemino$'; }
 
 # gemino_keys KEY...: key presses to the game, as typed.
 gemino_keys() {
