@@ -98,6 +98,9 @@ private slots:
         }
         QCOMPARE(ids.join(' '), QString("32773 32795 | 32777 32778 32779 | 32789 32796 32782 "
                                         "32781 | 32771 32772 32791 | 32774 32787 32794 32790"));
+        // It has its gripper, yet stays at the top.
+        QVERIFY(t.toolBar()->isMovable() && !t.toolBar()->isFloatable());
+        QCOMPARE(t.toolBar()->allowedAreas(), Qt::TopToolBarArea);
         for (const QAction* a : t.toolBar()->actions()) {
             if (!a->isSeparator()) {
                 QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
@@ -264,6 +267,27 @@ private slots:
                  t.window->screen()->availableGeometry().topLeft());
         QCOMPARE(t.window->frameGeometry().width(),
                  t.window->screen()->availableGeometry().width() - 8);
+    }
+
+    // The whole frame fits the available area, decorations included, whenever they are known.
+    void frameFitsTheAvailableArea_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QRect>("client");
+        QTest::newRow("no decorations")
+            << QRect(0, 0, 1600, 1200) << QMargins() << QRect(0, 0, 1592, 1192);
+        QTest::newRow("title bar and borders")
+            << QRect(0, 0, 1600, 1200) << QMargins(1, 20, 3, 5) << QRect(1, 20, 1588, 1167);
+        QTest::newRow("panel above")
+            << QRect(0, 30, 1024, 738) << QMargins(4, 24, 4, 4) << QRect(4, 54, 1008, 702);
+        QTest::newRow("smaller than its decorations")
+            << QRect(0, 0, 20, 30) << QMargins(1, 20, 1, 5) << QRect(1, 20, 10, 0);
+    }
+    void frameFitsTheAvailableArea() {
+        QFETCH(QRect, available);
+        QFETCH(QMargins, frame);
+        QFETCH(QRect, client);
+        QCOMPARE(startupClientGeometry(available, frame, 2), client);
     }
 
     void aboutBoxTextsAndTheMakersPage() {
