@@ -14,9 +14,19 @@ using namespace gemino;
 namespace {
 
 // Works a dialog: "1003" clicks control 1003, "1012:+3" steps spin 1012 up three times by the
-// Up key in its field and "1012^+3" by its up arrow, "1013=Ann" puts Ann into edit 1013.
+// Up key in its field and "1012^+3" by its up arrow, "1013=Ann" puts Ann into edit 1013, ">Ann"
+// types Ann where the focus is and "Tab" moves the focus on.
 void act(QDialog& dialog, const QString& actions) {
     for (const QString& action : actions.split(' ', Qt::SkipEmptyParts)) {
+        if (action.startsWith('>') || action == "Tab") {
+            dialog.activateWindow();
+            QTRY_VERIFY(dialog.isActiveWindow());
+            if (action == "Tab")
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            else
+                QTest::keyClicks(QApplication::focusWidget(), action.mid(1));
+            continue;
+        }
         const QStringList parts = action.split(QRegularExpression("[:^=]"));
         auto* control = dialog.findChild<QWidget*>(parts[0], Qt::FindDirectChildrenOnly);
         const int delta = parts.value(1).toInt();
@@ -155,6 +165,9 @@ private slots:
         QTest::newRow("1013=Zoë 1")
             << names << "Zoë/Player 2 / 2: Player 1 Name=Zoë, Player 2 Name=Player 2";
         QTest::newRow("1013=Zoë 2") << names << "Player 1/Player 2 / 0: ";
+        // Typing replaces the name of a field entered as the dialog opens or by the keyboard.
+        QTest::newRow(">Ann Tab >Bob 1")
+            << names << "Ann/Bob / 2: Player 1 Name=Ann, Player 2 Name=Bob";
     }
     void commands() {
         QFETCH(int, command);
