@@ -41,9 +41,8 @@ public:
     void startClock() override { clockRunning = true; }
     void stopClock() override { clockRunning = false; }
     void playSound(const std::string& path, bool wait) override {
-        sounds.push_back(path.substr(path.find_last_of('/') + 1));
-        soundPaths.push_back(path);
-        record("sound " + sounds.back());
+        sounds.push_back(path);
+        record("sound " + path.substr(path.find_last_of('/') + 1));
         now += wait ? kPopLength : 0;
     }
     void relabelCells(int row, int column) override {
@@ -56,7 +55,6 @@ public:
         events.clear();
         frames.clear();
         sounds.clear();
-        soundPaths.clear();
         now = 0;
     }
     int count(const std::string& what) const {
@@ -64,11 +62,9 @@ public:
                                               [&](const Event& e) { return e.what == what; }));
     }
     int timeOf(const std::string& what) const {
-        for (const auto& e : events) {
-            if (e.what == what) {
+        for (const auto& e : events)
+            if (e.what == what)
                 return e.time;
-            }
-        }
         return -1;
     }
 
@@ -80,8 +76,7 @@ public:
     bool buttonVisible[gemino::kMaxCells] = {};
     std::vector<Event> events;
     std::vector<Frame> frames;
-    std::vector<std::string> sounds;
-    std::vector<std::string> soundPaths;
+    std::vector<std::string> sounds; // the paths played
 
 private:
     void record(const std::string& what) { events.push_back({now, what}); }
@@ -91,9 +86,8 @@ private:
 class FakeImageList : public gemino::ImageList {
 public:
     explicit FakeImageList(int count) {
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
             images.push_back(i);
-        }
     }
     int imageCount() const override { return static_cast<int>(images.size()); }
     void swapImages(int a, int b) override { std::swap(images[a], images[b]); }

@@ -3,6 +3,7 @@
 #include "core/settings/settings.h"
 #include "support/fakepresentation.h"
 
+#include <QStringList>
 #include <QTest>
 
 #include <map>
@@ -28,9 +29,8 @@ struct Table {
     // Lays the pairs side by side (cells 2k and 2k+1 hold image k), without bonus images.
     Table& sideBySide() {
         auto& s = game.mutableState();
-        for (int i = 0; i < game.cellsInPlay(); ++i) {
+        for (int i = 0; i < game.cellsInPlay(); ++i)
             s.cellImage[i] = i / 2;
-        }
         s.bonusImage1 = s.bonusImage2 = -1;
         return *this;
     }
@@ -39,6 +39,23 @@ struct Table {
         game.OnBoardButton(a);
         game.OnBoardButton(b);
     }
+
+    // Types blank-separated keys: "C" a letter, "2" a digit, "^N" Ctrl+N, "+C" Shift+C, "#1" a
+    // keypad digit, "!" Esc. Returns the keys left to the menu's shortcuts.
+    QString type(const QString& keys) {
+        QStringList passed;
+        for (const QString& k : keys.split(' ')) {
+            KeyPress key{Kind::Letter, k.back().toLatin1(), k[0] == '^', k[0] == '+'};
+            if (k.back().isDigit())
+                key.kind = k[0] == '#' ? Kind::KeypadDigit : Kind::Digit;
+            else if (k == "!")
+                key.kind = Kind::Escape;
+            if (!game.onKeyDown(key))
+                passed << k;
+        }
+        return passed.join(' ');
+    }
+
     const gemino::GameState& state() const { return game.state(); }
 
     gemino::GameSettings settings;
@@ -58,174 +75,159 @@ private slots:
         const std::vector<int> order = {11, 19, 2,  15, 9, 6, 7, 17, 16, 12,
                                         10, 5,  13, 14, 1, 0, 3, 8,  4,  18};
         QCOMPARE(t.images.images, order);
-        const int cells[] = {0, 1, 3, 0, 3, 2, 1, 2};
-        for (int i = 0; i < 8; ++i) {
-            QCOMPARE(t.state().cellImage[i], cells[i]);
-        }
+        const std::vector<int> cells = {0, 1, 3, 0, 3, 2, 1, 2};
+        QCOMPARE(std::vector<int>(t.state().cellImage.begin(), t.state().cellImage.begin() + 8),
+                 cells);
         QCOMPARE(t.state().bonusImage1, -1);
         QCOMPARE(t.state().bonusImage2, -1);
     }
 
-    void dealPairsCellsAndDrawsBonusImagesByBoardSize_data() {
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("bonusImages");
-        for (const auto& [columns, bonus] :
-             {std::pair{1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 2}, {10, 2}}) {
-            QTest::addRow("%d columns", columns) << columns << bonus;
-        }
-    }
+    // Every image in play on two cells; one bonus image from 12 cells up, two from 20. Nothing
+    // draws from the generator but the P + N shuffles and the bonus images.
     void dealPairsCellsAndDrawsBonusImagesByBoardSize() {
-        QFETCH(int, columns);
-        QFETCH(int, bonusImages);
-        Table t(columns);
-        const int n = 4 * columns;
-        std::map<int, int> counts;
-        for (int i = 0; i < n; ++i) {
-            ++counts[t.state().cellImage[i]];
+        for (const auto [columns, bonusImages] :
+             {std::pair{1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 2}, {10, 2}}) {
+            Table t(columns);
+            const int n = 4 * columns;
+            std::map<int, int> counts;
+            for (int i = 0; i < n; ++i)
+                ++counts[t.state().cellImage[i]];
+            QCOMPARE(int(counts.size()), n / 2);
+            QVERIFY(std::all_of(counts.begin(), counts.end(),
+                                [&](auto c) { return c.first < n / 2 && c.second == 2; }));
+            QCOMPARE(t.state().bonusImage1 >= 0, bonusImages >= 1);
+            QCOMPARE(t.state().bonusImage2 >= 0, bonusImages >= 2);
+            gemino::Random reference;
+            reference.setState(1);
+            for (int i = 0; i < 20 + n + bonusImages; ++i)
+                reference.draw();
+            QCOMPARE(t.random.state(), reference.state());
         }
-        QCOMPARE(int(counts.size()), n / 2);
-        QVERIFY(std::all_of(counts.begin(), counts.end(),
-                            [&](auto c) { return c.first < n / 2 && c.second == 2; }));
-        QCOMPARE(t.state().bonusImage1 >= 0, bonusImages >= 1);
-        QCOMPARE(t.state().bonusImage2 >= 0, bonusImages >= 2);
-
-        // P draws for the images, N for the cells and one per bonus image, nothing else.
-        gemino::Random reference;
-        reference.setState(1);
-        for (int i = 0; i < 20 + n + bonusImages; ++i) {
-            reference.draw();
-        }
-        QCOMPARE(t.random.state(), reference.state());
     }
 
-    void dealResetsAHalfPlayedGame() {
-        Table t(2);
+    void aDealStartsAfreshWhateverCameBefore() {
+        Table t(10);
         t.sideBySide().choose(0, 1);
         t.choose(2, 4);
         t.game.OnBoardButton(6);
+        QCOMPARE(t.type("J"), QString());
+        t.settings.columns = 2;
         t.screen.clear();
         t.game.NewGame();
         const auto& s = t.state();
         QCOMPARE(s.scores, (std::array<int, 2>{0, 0}));
         QCOMPARE(s.currentPlayer + s.streak, 0);
-        QVERIFY(!s.gameOver);
+        QVERIFY(!s.gameOver && s.awaitingFirstPick);
         QCOMPARE(s.firstPick, -1);
-        QVERIFY(s.awaitingFirstPick);
-        for (int i = 0; i < 8; ++i) {
+        QCOMPARE(s.selectedColumn, -1);
+        for (int i = 0; i < 8; ++i)
             QVERIFY(!s.cellMatched[i] && t.screen.buttonVisible[i]);
-        }
         // Every cell is hidden, then shown; buttons beyond the board are left alone.
         QCOMPARE(t.screen.events[0].what, std::string("hide 0"));
         QCOMPARE(t.screen.events[8].what, std::string("show 0"));
         QCOMPARE(t.screen.count("hide 8"), 0);
+        // The column typed on the wider board is forgotten: a row digit alone chooses nothing.
+        t.type("1");
+        QCOMPARE(s.firstPick, -1);
     }
 
-    void aMatchFlashesOnSchedule_data() {
-        QTest::addColumn<int>("flashes");
-        QTest::addColumn<bool>("timed");
-        QTest::newRow("F = 1") << 1 << false;
-        QTest::newRow("F = 3") << 3 << false;
-        QTest::newRow("F = 7") << 7 << false;
-        QTest::newRow("timed, F = 3") << 3 << true;
-    }
+    // The chime starts as both images are shown; then the pair vanishes at 500 ms and alternates
+    // every 400 ms, ending vanished: 2F - 1 steps, or one in a timed game.
     void aMatchFlashesOnSchedule() {
-        QFETCH(int, flashes);
-        QFETCH(bool, timed);
-        Table t;
-        t.settings.matchFlashes = flashes;
-        if (timed) {
-            t.game.ToggleTimedGame();
-        }
-        t.sideBySide().game.OnBoardButton(4);
-        t.screen.clear();
-        t.game.OnBoardButton(5);
-
-        // The chime starts as both images are shown; then the pair vanishes at 500 ms and
-        // alternates every 400 ms, ending vanished: 2F - 1 steps, or one in a timed game.
-        QCOMPARE(t.screen.sounds, std::vector<std::string>{"Match.wav"});
-        QCOMPARE(t.screen.timeOf("relabel"), 0);
-        const int steps = timed ? 1 : 2 * flashes - 1;
-        QCOMPARE(int(t.screen.frames.size()), steps);
-        for (int k = 0; k < steps; ++k) {
-            const bool shown = k % 2 == 1;
-            QCOMPARE(t.screen.frames[k].time, 500 + 400 * k);
-            QCOMPARE(t.screen.frames[k].firstPick, shown ? 4 : -1);
-            QCOMPARE(t.screen.frames[k].secondPick, shown ? 5 : -1);
-        }
-        QCOMPARE(t.screen.now, 500 + 400 * (steps - 1));
-        QCOMPARE(t.state().scores[0], 100);
-        QCOMPARE(t.state().cellMatcher[4], 0);
-        QCOMPARE(t.state().flashFirst, -1);
-    }
-
-    void streaksAndBonusPairsScoreMoreAfterTheirPops_data() {
-        QTest::addColumn<bool>("bonus");
-        QTest::addColumn<QList<int>>("totals");
-        QTest::newRow("plain") << false << QList<int>{100, 250, 450};
-        QTest::newRow("bonus") << true << QList<int>{250, 550, 900};
-    }
-    void streaksAndBonusPairsScoreMoreAfterTheirPops() {
-        QFETCH(bool, bonus);
-        QFETCH(QList<int>, totals);
-        Table t;
-        t.sideBySide();
-        if (bonus) {
-            t.game.mutableState().bonusImage1 = 0;
-            t.game.mutableState().bonusImage2 = 1; // image 2 is made a bonus below
-        }
-        for (int k = 0; k < 3; ++k) {
-            if (bonus && k == 2) {
-                t.game.mutableState().bonusImage2 = 2;
-            }
+        for (const auto [flashes, timed] :
+             {std::pair{1, false}, {3, false}, {7, false}, {3, true}}) {
+            Table t;
+            t.settings.matchFlashes = flashes;
+            if (timed)
+                t.game.ToggleTimedGame();
+            t.sideBySide().game.OnBoardButton(4);
             t.screen.clear();
-            t.choose(2 * k, 2 * k + 1);
-            QCOMPARE(t.state().scores[0], totals[k]);
-            QCOMPARE(t.screen.count("sound Pop.wav"), k);
-            QCOMPARE(t.screen.sounds.front(), std::string(bonus ? "Bonus.wav" : "Match.wav"));
-            // Pops follow the last flash step and come before the points and the repaint.
-            if (k > 0) {
-                QCOMPARE(t.screen.timeOf("sound Pop.wav"), 2100);
-                QCOMPARE(t.screen.timeOf("invalidateAll"), 2100 + k * FakePresentation::kPopLength);
+            t.game.OnBoardButton(5);
+
+            QCOMPARE(t.screen.sounds, std::vector<std::string>{"/games/Match.wav"});
+            QCOMPARE(t.screen.timeOf("relabel"), 0);
+            const int steps = timed ? 1 : 2 * flashes - 1;
+            QCOMPARE(int(t.screen.frames.size()), steps);
+            for (int k = 0; k < steps; ++k) {
+                const bool shown = k % 2 == 1;
+                QCOMPARE(t.screen.frames[k].time, 500 + 400 * k);
+                QCOMPARE(t.screen.frames[k].firstPick, shown ? 4 : -1);
+                QCOMPARE(t.screen.frames[k].secondPick, shown ? 5 : -1);
+            }
+            QCOMPARE(t.screen.now, 500 + 400 * (steps - 1));
+            QCOMPARE(t.state().scores[0], 100);
+            QCOMPARE(t.state().flashFirst, -1);
+        }
+    }
+
+    // Each match of a turn scores 50 more than the last, after one more pop; a bonus image 150
+    // more. Cues come from the start-up folder, and none at all with sounds off.
+    void streaksAndBonusPairsScoreMoreAfterTheirPops() {
+        using Totals = std::array<int, 3>;
+        for (const auto& [bonus, sounds, totals] : {std::tuple{false, true, Totals{100, 250, 450}},
+                                                    {true, true, Totals{250, 550, 900}},
+                                                    {false, false, Totals{100, 250, 450}}}) {
+            Table t;
+            t.settings.playSounds = sounds;
+            t.sideBySide();
+            if (bonus) {
+                t.game.mutableState().bonusImage1 = 0;
+                t.game.mutableState().bonusImage2 = 1; // image 2 is made a bonus below
+            }
+            for (int k = 0; k < 3; ++k) {
+                if (bonus && k == 2)
+                    t.game.mutableState().bonusImage2 = 2;
+                t.screen.clear();
+                t.choose(2 * k, 2 * k + 1);
+                QCOMPARE(t.state().scores[0], totals[k]);
+                QCOMPARE(t.screen.count("sound Pop.wav"), sounds ? k : 0);
+                QCOMPARE(t.screen.sounds.empty(), !sounds);
+                if (!sounds)
+                    continue;
+                const std::string chime = bonus ? "/games/Bonus.wav" : "/games/Match.wav";
+                QCOMPARE(t.screen.sounds.front(), chime);
+                // Pops follow the last flash step and come before the points and the repaint.
+                if (k > 0) {
+                    QCOMPARE(t.screen.timeOf("sound Pop.wav"), 2100);
+                    QCOMPARE(t.screen.timeOf("invalidateAll"),
+                             2100 + k * FakePresentation::kPopLength);
+                }
             }
         }
     }
 
-    void aMismatchStaysForTheDisplayTimeAndPassesTheTurn_data() {
-        QTest::addColumn<bool>("timed");
-        QTest::addColumn<int>("displayTime");
-        QTest::addColumn<int>("players");
-        QTest::addColumn<int>("coveredAt");
-        QTest::newRow("1500 ms, two players") << false << 1500 << 2 << 1500;
-        QTest::newRow("1 ms, one player") << false << 1 << 1 << 1;
-        QTest::newRow("timed ignores 3000 ms") << true << 3000 << 2 << 500;
-    }
-    void aMismatchStaysForTheDisplayTimeAndPassesTheTurn() {
-        QFETCH(bool, timed);
-        QFETCH(int, displayTime);
-        QFETCH(int, players);
-        QFETCH(int, coveredAt);
-        Table t(8, players);
-        t.settings.unmatchedDisplayTime = displayTime;
-        if (timed) {
-            t.game.ToggleTimedGame();
+    // Two misses in a row, player 2 matching in between: the turn passes at each miss in a
+    // two-player game only, and the streak ends.
+    void missesStayForTheDisplayTimeAndPassTheTurn() {
+        // Timed or not, the display time, the players, when the pair is covered again.
+        for (const auto [timed, displayTime, players, coveredAt] :
+             {std::tuple{false, 1500, 2, 1500}, {false, 1, 1, 1}, {true, 3000, 2, 500}}) {
+            Table t(8, players);
+            t.settings.unmatchedDisplayTime = displayTime;
+            if (timed)
+                t.game.ToggleTimedGame();
+            t.sideBySide().choose(0, 1);
+            t.screen.clear();
+            t.choose(2, 4);
+            QCOMPARE(t.screen.timeOf("wait " + std::to_string(timed ? 500 : displayTime)), 0);
+            QCOMPARE(t.screen.timeOf("show 2"), coveredAt);
+            QCOMPARE(t.screen.timeOf("show 4"), coveredAt);
+            QVERIFY(t.screen.sounds.empty());
+            QCOMPARE(t.state().currentPlayer, players - 1);
+            QCOMPARE(t.state().streak, 0);
+            t.choose(8, 9);
+            QCOMPARE(t.state().cellMatcher[9], players - 1);
+            QCOMPARE(t.state().scores[players - 1], players == 2 ? 100 : 200);
+            t.choose(3, 6);
+            QCOMPARE(t.state().currentPlayer, 0);
+            QCOMPARE(t.state().streak, 0);
         }
-        t.sideBySide().choose(0, 1);
-        t.screen.clear();
-        t.choose(2, 4);
-        QCOMPARE(t.screen.timeOf("wait " + std::to_string(timed ? 500 : displayTime)), 0);
-        QCOMPARE(t.screen.timeOf("show 2"), coveredAt);
-        QCOMPARE(t.screen.timeOf("show 4"), coveredAt);
-        QVERIFY(t.screen.sounds.empty());
-        QCOMPARE(t.state().currentPlayer, players - 1);
-        QCOMPARE(t.state().streak, 0);
-        QCOMPARE(t.state().scores[1], 0);
     }
 
     void droppingToOnePlayerHandsTheTurnBackToPlayerOne() {
         Table t(8, 2);
         t.sideBySide().choose(0, 2);
         t.choose(4, 5);
-        QCOMPARE(t.state().scores[1], 100);
         t.settings.numberPlayers = 1;
         t.game.onNumberPlayersChanged();
         QCOMPARE(t.state().currentPlayer, 0);
@@ -246,98 +248,65 @@ private slots:
         QCOMPARE(t.state().scores[0], 100);
     }
 
-    void theLastPairShowsTheBoardForASecondThenTheResult_data() {
-        QTest::addColumn<int>("players");
-        QTest::addColumn<QList<int>>("scoresBefore");
-        QTest::addColumn<bool>("cue");
-        QTest::newRow("one player") << 1 << QList<int>{0, 0} << true;
-        QTest::newRow("two players, 700 to 450") << 2 << QList<int>{600, 450} << true;
-        QTest::newRow("two players, 600 to 600") << 2 << QList<int>{500, 600} << false;
-    }
+    // A one-player game is always won, even at scores a change of players left equal.
     void theLastPairShowsTheBoardForASecondThenTheResult() {
-        QFETCH(int, players);
-        QFETCH(QList<int>, scoresBefore);
-        QFETCH(bool, cue);
-        Table t(1, players);
-        t.sideBySide().choose(2, 3);
-        t.game.mutableState().scores = {scoresBefore[0], scoresBefore[1]};
-        t.game.mutableState().streak = 0;
-        t.screen.clear();
-        t.choose(0, 1);
+        // Players, scores before the last pair of 100 points, whether "You Won" is played.
+        using Scores = std::array<int, 2>;
+        for (const auto& [players, scoresBefore, cue] : {std::tuple{1, Scores{0, 0}, true},
+                                                         {1, Scores{0, 100}, true},
+                                                         {2, Scores{600, 450}, true},
+                                                         {2, Scores{500, 600}, false}}) {
+            Table t(1, players);
+            t.sideBySide().choose(2, 3);
+            QVERIFY(!t.state().gameOver);
+            t.game.mutableState().scores = scoresBefore;
+            t.game.mutableState().streak = 0;
+            t.screen.clear();
+            t.choose(0, 1);
 
-        QVERIFY(t.state().gameOver);
-        const int flashEnd = 500 + 4 * 400;
-        QCOMPARE(t.screen.timeOf("hide 2"), flashEnd);
-        QCOMPARE(t.screen.timeOf("wait 1000"), flashEnd);
-        QCOMPARE(t.screen.frames.back().time, flashEnd + 1000);
-        const bool played = t.screen.timeOf("sound You Won.wav") == flashEnd + 1000;
-        QCOMPARE(played, cue);
-        QCOMPARE(int(t.screen.sounds.size()), cue ? 2 : 1);
+            QVERIFY(t.state().gameOver);
+            const int flashEnd = 500 + 4 * 400;
+            QCOMPARE(t.screen.timeOf("hide 2"), flashEnd);
+            QCOMPARE(t.screen.timeOf("wait 1000"), flashEnd);
+            QCOMPARE(t.screen.frames.back().time, flashEnd + 1000);
+            const bool played = t.screen.timeOf("sound You Won.wav") == flashEnd + 1000;
+            QCOMPARE(played, cue);
+            QCOMPARE(int(t.screen.sounds.size()), cue ? 2 : 1);
 
-        // A finished board ignores every further choice.
-        t.game.OnBoardButton(1);
-        QCOMPARE(t.state().firstPick, -1);
-    }
-
-    void cuesComeFromTheStartupFolderUnlessSoundsAreOff() {
-        Table t;
-        t.sideBySide().choose(0, 1);
-        QCOMPARE(t.screen.soundPaths, std::vector<std::string>{"/games/Match.wav"});
-        t.settings.playSounds = false;
-        t.screen.clear();
-        t.choose(2, 3);
-        QVERIFY(t.screen.sounds.empty());
-        QCOMPARE(t.screen.now, 500 + 4 * 400); // no pop to wait for
-        QCOMPARE(t.state().scores[0], 250);
-    }
-
-    void keysChooseCellsOrReachTheMenu_data() {
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<QString>("keys");   // ^X is Ctrl+X, +X is Shift+X, #2 a keypad 2, ! Esc
-        QTest::addColumn<QString>("passed"); // keys left to the menu
-        QTest::addColumn<int>("pick");
-        QTest::addColumn<int>("column");
-        QTest::newRow("C then 2 is cell 10") << 8 << "C 2"
-                                             << "" << 10 << -1;
-        QTest::newRow("2 then C is cell 10") << 8 << "2 C"
-                                             << "" << 10 << -1;
-        QTest::newRow("Esc in between") << 8 << "C ! 2"
-                                        << "" << -1 << -1;
-        QTest::newRow("Ctrl+N passes, Ctrl+E selects") << 8 << "^N ^E"
-                                                       << "^N" << -1 << 4;
-        QTest::newRow("Ctrl+E beyond four columns") << 4 << "^E"
-                                                    << "" << -1 << -1;
-        QTest::newRow("Shift+C, F, M, T pass") << 8 << "+C +F +M +T +B"
-                                               << "+C +F +M +T" << -1 << 1;
-        QTest::newRow("keypad digits and 5 consumed") << 8 << "A #1 5"
-                                                      << "" << -1 << 0;
-        QTest::newRow("the uncovered cell again") << 8 << "A 1 A 1"
-                                                  << "" << 0 << -1;
-    }
-    void keysChooseCellsOrReachTheMenu() {
-        QFETCH(int, columns);
-        QFETCH(QString, keys);
-        QFETCH(QString, passed);
-        QFETCH(int, pick);
-        QFETCH(int, column);
-        Table t(columns);
-        QStringList reachedMenu;
-        for (const QString& k : keys.split(' ')) {
-            KeyPress key{Kind::Letter, k.back().toLatin1(), k[0] == '^', k[0] == '+'};
-            if (k.back().isDigit()) {
-                key.kind = k[0] == '#' ? Kind::KeypadDigit : Kind::Digit;
-            } else if (k == "!") {
-                key.kind = Kind::Escape;
-            }
-            if (!t.game.onKeyDown(key)) {
-                reachedMenu << k;
-            }
+            // A finished board ignores every further choice.
+            t.game.OnBoardButton(1);
+            QCOMPARE(t.state().firstPick, -1);
         }
-        QCOMPARE(reachedMenu.join(' '), passed);
-        QCOMPARE(t.state().firstPick, pick);
-        QCOMPARE(t.state().secondPick, -1);
-        QCOMPARE(t.state().selectedColumn, column);
-        QCOMPARE(t.screen.highlightColumn, column);
+    }
+
+    // A column letter and a row digit, in either order, choose a cell; the half-made choice is
+    // highlighted and Esc forgets it. Ctrl and Shift with letters of the menu's shortcuts pass
+    // the keys on; keypad digits, 0, 5 and letters beyond the columns are swallowed.
+    void keysChooseCellsOrReachTheMenu() {
+        // Columns, keys: "C" a letter, "2" a digit, "^N" Ctrl+N, "+C" Shift+C, "#1" a keypad 1,
+        // "!" Esc; then the keys passed on | the first pick, the column and row chosen so far.
+        // clang-format off
+        const std::pair<int, const char*> cases[] = {
+            {8, "C 2 | 10 -1 -1"}, {8, "2 C | 10 -1 -1"}, {8, "1 A | 0 -1 -1"},
+            {8, "E 3 | 20 -1 -1"}, {10, "J 4 | 39 -1 -1"}, {8, "C ! 2 | -1 -1 1"},
+            {8, "2 ! C | -1 2 -1"}, {8, "A 1 A 1 | 0 -1 -1"}, {4, "^E E 0 5 #1 3 | -1 -1 2"},
+            {8, "^A ^B ^C ^D ^I ^M ^N ^P ^S ^T ^E | ^A ^B ^C ^D ^I ^M ^N ^P ^S ^T -1 4 -1"},
+            {8, "+C +F +M +T +B | +C +F +M +T -1 1 -1"},
+        };
+        // clang-format on
+        for (const auto& [columns, keys] : cases) {
+            Table t(columns);
+            const QString typed = QString(keys).section(" | ", 0, 0);
+            QString passed = t.type(typed);
+            const auto& s = t.state();
+            const QString left =
+                QString("%1 %2 %3").arg(s.firstPick).arg(s.selectedColumn).arg(s.selectedRow);
+            QCOMPARE(typed + " | " + (passed.isEmpty() ? left : passed + ' ' + left),
+                     QString(keys));
+            QCOMPARE(s.secondPick, -1);
+            QCOMPARE(t.screen.highlightColumn, s.selectedColumn);
+            QCOMPARE(t.screen.highlightRow, s.selectedRow);
+        }
     }
 
     void theClockRunsFromTheFirstChoiceToTheEnd() {
@@ -348,9 +317,8 @@ private slots:
         t.game.OnBoardButton(0);
         QVERIFY(t.screen.clockRunning && !t.game.canToggleTimedGame());
         t.game.ToggleTimedGame(); // disabled
-        for (int i = 0; i < 65; ++i) {
+        for (int i = 0; i < 65; ++i)
             t.game.OnTimer(1);
-        }
         t.game.OnTimer(2);
         QCOMPARE(t.state().elapsedSeconds, 65);
         QCOMPARE(t.screen.count("invalidateScoreBand"), 65);
@@ -360,22 +328,16 @@ private slots:
         t.game.OnTimer(1);
         QCOMPARE(t.state().elapsedSeconds, 65); // frozen until the next deal
         t.game.NewGame();
+        t.game.OnBoardButton(0);
+        t.game.NewGame(); // a deal mid-game stops the clock too
+        QVERIFY(t.state().timedGame && !t.screen.clockRunning);
         QCOMPARE(t.state().elapsedSeconds, 0);
-        QVERIFY(t.state().timedGame);
-    }
-
-    void theClockSwitchLeavesNoTimerBehind() {
-        Table t;
-        t.game.ToggleTimedGame();
-        t.game.ToggleTimedGame();
-        QCOMPARE(t.screen.count("invalidateAll"), 2);
-        t.game.OnBoardButton(0);
-        QVERIFY(!t.screen.clockRunning);
-        t.game.NewGame();
+        // Switched off again before the first choice, with a repaint: no clock at all.
+        t.screen.clear();
         t.game.ToggleTimedGame();
         t.game.OnBoardButton(0);
-        t.game.NewGame(); // a deal mid-game stops the clock
         QVERIFY(!t.screen.clockRunning);
+        QCOMPARE(t.screen.count("invalidateAll"), 1);
     }
 
     void thePreviewShowsEveryCellForFiveSecondsOnce() {
