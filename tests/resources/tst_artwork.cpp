@@ -87,9 +87,8 @@ QString iconPath(int id) {
 // Null when the file is missing or does not parse.
 QImage render(const QString& path, QSize size) {
     QSvgRenderer renderer(path);
-    if (!renderer.isValid()) {
+    if (!renderer.isValid())
         return {};
-    }
     QImage image(size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -101,11 +100,9 @@ QImage render(const QString& path, QSize size) {
 // Share of the pixels that carry paint: an empty <svg/> is valid and renders as nothing.
 double paintedShare(const QImage& image) {
     qint64 painted = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
             painted += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
-        }
-    }
     return double(painted) / (double(image.width()) * image.height());
 }
 
@@ -171,17 +168,15 @@ void TestArtwork::pictureRenders() {
     if (clearCorners) {
         const int r = size.width() - 1;
         const int b = size.height() - 1;
-        for (const QPoint corner : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)}) {
+        for (const QPoint corner : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)})
             QCOMPARE(qAlpha(image.pixel(corner)), 0);
-        }
     }
 }
 
 void TestArtwork::flagShowsItsCountry_data() {
     QTest::addColumn<int>("position");
-    for (int k = 0; k < int(std::size(kFlags)); ++k) {
+    for (int k = 0; k < int(std::size(kFlags)); ++k)
         QTest::newRow(kFlags[k].country) << k;
-    }
 }
 
 void TestArtwork::flagShowsItsCountry() {
@@ -236,9 +231,8 @@ void TestArtwork::cueIsPlayablePcm() {
     QCOMPARE(bytes.left(44).toHex(' '), header.toHex(' '));
 
     std::vector<int> samples(dataBytes / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
+    for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 44 + 2 * i);
-    }
     const double seconds = samples.size() / 44100.0;
     QVERIFY2(seconds >= shortest && seconds <= longest,
              qPrintable(QStringLiteral("lasts %1 s").arg(seconds)));

@@ -52,9 +52,8 @@ struct GuiTable {
         window->show();
         window->activateWindow();
         // Shortcuts only reach an active window; the tests that need them fail without it.
-        if (!QTest::qWaitForWindowActive(window.get())) {
+        if (!QTest::qWaitForWindowActive(window.get()))
             qWarning("the main window did not become active");
-        }
     }
 
     gemino::BoardView* board() const { return window->board(); }
@@ -72,24 +71,20 @@ struct GuiTable {
     std::pair<int, int> pair(int avoid = -1) const {
         const int n = session()->game().cellsInPlay();
         for (int a = 0; a < n; ++a) {
-            for (int b = a + 1; b < n; ++b) {
+            for (int b = a + 1; b < n; ++b)
                 if (a != avoid && b != avoid && !state().cellMatched[a] &&
-                    state().cellImage[a] == state().cellImage[b]) {
+                    state().cellImage[a] == state().cellImage[b])
                     return {a, b};
-                }
-            }
         }
         return {-1, -1};
     }
     std::pair<int, int> mismatch() const {
         const int n = session()->game().cellsInPlay();
         for (int a = 0; a < n; ++a) {
-            for (int b = a + 1; b < n; ++b) {
+            for (int b = a + 1; b < n; ++b)
                 if (!state().cellMatched[a] && !state().cellMatched[b] &&
-                    state().cellImage[a] != state().cellImage[b]) {
+                    state().cellImage[a] != state().cellImage[b])
                     return {a, b};
-                }
-            }
         }
         return {-1, -1};
     }
@@ -106,11 +101,9 @@ struct GuiTable {
 inline int countColor(const QImage& image, const QRect& area, QRgb color) {
     int n = 0;
     const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
             n += (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF);
-        }
-    }
     return n;
 }
 
@@ -134,9 +127,8 @@ inline int distinctColors(const QImage& image, const QRect& area) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
         for (int x = r.left(); x <= r.right(); ++x) {
             const QRgb c = image.pixel(x, y);
-            if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
+            if (std::find(seen.begin(), seen.end(), c) == seen.end())
                 seen.push_back(c);
-            }
         }
     }
     return static_cast<int>(seen.size());

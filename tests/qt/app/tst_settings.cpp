@@ -136,10 +136,9 @@ private slots:
         }
         QStringList expected = kDefaults.split("; ");
         for (const QString& change : loaded.split("; ", Qt::SkipEmptyParts)) {
-            for (QString& field : expected) {
+            for (QString& field : expected)
                 if (field.section('=', 0, 0) == change.section('=', 0, 0))
                     field = change;
-            }
         }
         // The file is loaded from a copy taken while its writer is still open, so every value
         // must be on disk the moment it is written.

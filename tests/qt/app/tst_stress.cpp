@@ -1,6 +1,7 @@
 // Thousands of random clicks, keys, clock ticks and commands, every dialog they open worked and
 // closed, with the rules that hold between any two inputs checked after each one.
 #include "core/imagesets/imsformat.h"
+#include "qt/app/commands.h"
 #include "qt/app/spincontrol.h"
 #include "qt/widgets/prompts.h"
 #include "support/guitable.h"
@@ -57,10 +58,9 @@ class TestStress : public QObject {
             // square is a click on the board.
             const int n = t.session()->game().cellsInPlay();
             int cell = pick(n);
-            for (int i = 0; s.firstPick >= 0 && i < n && kind % 2; ++i) {
+            for (int i = 0; s.firstPick >= 0 && i < n && kind % 2; ++i)
                 if (i != s.firstPick && s.cellImage[i] == s.cellImage[s.firstPick])
                     cell = i;
-            }
             QWidget* target = t.button(cell);
             if (target->isHidden())
                 target = t.board();
@@ -123,10 +123,9 @@ class TestStress : public QObject {
             if (t.button(i)->isHidden() == covered)
                 return QString("button %1 %2").arg(i).arg(covered ? "hidden" : "shown");
         }
-        for (int i = n; i < kMaxCells; ++i) {
+        for (int i = n; i < kMaxCells; ++i)
             if (!t.button(i)->isHidden())
                 return QString("button %1 beyond the board shown").arg(i);
-        }
         if (std::any_of(copies.begin(), copies.end(), [](int c) { return c != 2; }))
             return "an image not on exactly two cells";
         if (s.firstPick < -1 || s.firstPick >= n ||
@@ -143,6 +142,19 @@ class TestStress : public QObject {
         if (s.selectedColumn < -1 || s.selectedColumn >= n / kRows || s.selectedRow < -1 ||
             s.selectedRow >= kRows)
             return "keyboard choice";
+        // The menu's check marks and enabled commands follow the game and the settings.
+        using namespace command;
+        const auto on = [&](int id) { return t.action(id)->isChecked(); };
+        const auto enabled = [&](int id) { return t.action(id)->isEnabled(); };
+        const GameSettings& g = t.settings;
+        if (on(TimedGame) != s.timedGame || enabled(TimedGame) != s.awaitingFirstPick ||
+            enabled(ShowAllImages) != s.awaitingFirstPick || enabled(BoardLayout) == s.gameOver ||
+            enabled(MaximizeButtons) == s.gameOver || on(OnePlayer) != (g.numberPlayers == 1) ||
+            on(TwoPlayers) != (g.numberPlayers == 2) ||
+            on(MiscSet) != (g.standardSetName == "misc") ||
+            on(FlagSet) != (g.standardSetName == "flags") || !enabled(UseCustomImageSet) ||
+            on(UseCustomImageSet) == g.customSetPath.empty() || on(PlaySounds) != g.playSounds)
+            return "command states";
         return {};
     }
 

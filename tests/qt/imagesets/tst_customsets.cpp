@@ -52,9 +52,8 @@ class TestCustomSets : public QObject {
     // Sources k with text "T<k>".
     bool writeSet(const QString& name, const QStringList& sources) {
         std::vector<ImsEntry> entries;
-        for (int k = 0; k < sources.size(); ++k) {
+        for (int k = 0; k < sources.size(); ++k)
             entries.push_back({0, sources[k].toStdString(), "T" + std::to_string(k)});
-        }
         return saveImageSetFile(filePath(name).toStdString(), entries).ok();
     }
 
