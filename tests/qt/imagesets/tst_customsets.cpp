@@ -118,57 +118,47 @@ private slots:
         setFileDialogHook([this](QFileDialog&) { return answer_; });
     }
 
-    void playsAChosenSet_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("images");
-        QTest::addColumn<int>("bitmaps");
-        QTest::addColumn<int>("fit"); // the columns afterwards
-        QTest::addColumn<QString>("message");
+    void playsAChosenSet() {
         const QString reduced = "Not Enough Images: The number of columns of buttons had to be "
                                 "reduced due to the number of ";
-        const QString images = reduced + "images in the image set.";
-        const QString icons = reduced + "icons in the icon library.";
-        QTest::newRow("6 usable images, 8 columns") << "six.ims" << 8 << 6 << 6 << 3 << images;
-        QTest::newRow("20 images never reduce") << "twenty.ims" << 10 << 20 << 20 << 10 << "";
-        QTest::newRow("dot only in a folder name") << "dotted.ims" << 2 << 4 << 0 << 2 << "";
-        QTest::newRow("7-icon library, 10 columns") << "lib7.icl" << 10 << 7 << 0 << 3 << icons;
-        QTest::newRow("50-icon library") << "lib50.icl" << 10 << 20 << 0 << 10 << "";
-        QTest::newRow("ICL in capitals") << "CAPS.ICL" << 3 << 7 << 0 << 3 << "";
-    }
-    void playsAChosenSet() {
-        QFETCH(QString, file);
-        QFETCH(int, columns);
-        QFETCH(int, images);
-        QFETCH(int, bitmaps);
-        QFETCH(int, fit);
-        QFETCH(QString, message);
-        GuiTable t(columns);
-        choose(t, filePath(file));
+        const QString byImages = reduced + "images in the image set.";
+        const QString byIcons = reduced + "icons in the icon library.";
+        // The file, the columns before, its images, bitmaps among them, the columns after, the
+        // message shown: 6 usable images of 8 columns; 20 never reduce; a dot only in a folder
+        // name; libraries of 7 and of 50 icons; ICL in capitals.
+        const std::tuple<const char*, int, int, int, int, QString> cases[] = {
+            {"six.ims", 8, 6, 6, 3, byImages}, {"twenty.ims", 10, 20, 20, 10, ""},
+            {"dotted.ims", 2, 4, 0, 2, ""},    {"lib7.icl", 10, 7, 0, 3, byIcons},
+            {"lib50.icl", 10, 20, 0, 10, ""},  {"CAPS.ICL", 3, 7, 0, 3, ""}};
+        for (const auto& [file, columns, images, bitmaps, fit, message] : cases) {
+            shown_.clear();
+            GuiTable t(columns);
+            choose(t, filePath(file));
 
-        // Each image has a picture of its own: a bitmap of its file or a distinct icon.
-        const ImageSet& set = t.images();
-        QCOMPARE(set.imageCount(), images);
-        std::set<QString> distinct;
-        int loadedBitmaps = 0;
-        for (int i = 0; i < images; ++i) {
-            const CSetImage* image = set.image(i);
-            loadedBitmaps += image->isBitmap;
-            distinct.insert(image->isBitmap ? image->path
-                                            : QString::number(iconNumber(image->icon)));
+            // Each image has a picture of its own: a bitmap of its file or a distinct icon.
+            const ImageSet& set = t.images();
+            QCOMPARE(set.imageCount(), images);
+            std::set<QString> distinct;
+            int loadedBitmaps = 0;
+            for (int i = 0; i < images; ++i) {
+                const CSetImage* image = set.image(i);
+                loadedBitmaps += image->isBitmap;
+                distinct.insert(image->isBitmap ? image->path
+                                                : QString::number(iconNumber(image->icon)));
+            }
+            QCOMPARE(loadedBitmaps, bitmaps);
+            QCOMPARE(static_cast<int>(distinct.size()), images);
+
+            QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
+            QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
+            QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
+            QVERIFY(!t.action(command::MiscSet)->isChecked());
+            // A new deal of the new images on the fitted board.
+            QCOMPARE(t.session()->game().cellsInPlay(), 4 * fit);
+            const auto& cells = t.state().cellImage;
+            QVERIFY(std::all_of(cells.begin(), cells.begin() + 4 * fit,
+                                [&](int c) { return c < images; }));
         }
-        QCOMPARE(loadedBitmaps, bitmaps);
-        QCOMPARE(static_cast<int>(distinct.size()), images);
-
-        QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
-        QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
-        QVERIFY(!t.action(command::MiscSet)->isChecked());
-        // A new deal of the new images on the fitted board.
-        QCOMPARE(t.session()->game().cellsInPlay(), 4 * fit);
-        const auto& cells = t.state().cellImage;
-        QVERIFY(
-            std::all_of(cells.begin(), cells.begin() + 4 * fit, [&](int c) { return c < images; }));
     }
 
     void unplayableSetIsNotPlayed_data() {
