@@ -4,6 +4,7 @@
 #include "core/engine/presentation.h"
 
 #include <algorithm>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -62,10 +63,9 @@ public:
                                               [&](const Event& e) { return e.what == what; }));
     }
     int timeOf(const std::string& what) const {
-        for (const auto& e : events)
-            if (e.what == what)
-                return e.time;
-        return -1;
+        const auto e =
+            std::find_if(events.begin(), events.end(), [&](auto& e) { return e.what == what; });
+        return e == events.end() ? -1 : e->time;
     }
 
     const gemino::Game* game = nullptr;
@@ -85,9 +85,8 @@ private:
 // An image list of plain numbers, so a test can see how the deal reordered it.
 class FakeImageList : public gemino::ImageList {
 public:
-    explicit FakeImageList(int count) {
-        for (int i = 0; i < count; ++i)
-            images.push_back(i);
+    explicit FakeImageList(int count) : images(count) {
+        std::iota(images.begin(), images.end(), 0);
     }
     int imageCount() const override { return static_cast<int>(images.size()); }
     void swapImages(int a, int b) override { std::swap(images[a], images[b]); }

@@ -57,7 +57,7 @@ private slots:
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
 
-    // What is stored (ints, bools, strings or nothing) and the fields that load off their
+    // What is stored (numbers, strings or nothing) and the fields that load off their
     // defaults; every other field keeps its default. '~' stands for the temporary folder.
     void load_data() {
         QTest::addColumn<Kind>("kind");
@@ -87,8 +87,6 @@ private slots:
                                  "Highlight Matched Images", "Play Sounds"}) {
             for (int v : {1, 0, 2, -1})
                 row(QString("%1 %2").arg(name).arg(v), name, v, QString::number(v == 1));
-            for (bool b : {true, false})
-                row(QString("%1 written %2").arg(name).arg(b), name, b, QString::number(b));
         }
         // Strings are taken as they are, the empty name included.
         row("empty name", "Player 1 Name", "", "");
@@ -100,7 +98,8 @@ private slots:
             row(QString("size '%1'").arg(text), "Button Size", text, "50");
         row("sounds '0abc'", "Play Sounds", "0abc", "1");
         // A custom set is checked only while no standard set is named; a missing one falls back
-        // to "misc" for this run only (the loader cannot write to the store).
+        // to "misc" for this run only (the loader cannot write to the store). What counts as
+        // missing is the path utility's lookup.
         const auto chosen = [](const char* tag, const char* standard, const char* custom,
                                bool kept) {
             addRow(
@@ -111,10 +110,6 @@ private slots:
         chosen("deleted file", "", "~/Lost.ims", false);
         chosen("deleted file, standard set named", "flags", "~/Lost.ims", true);
         chosen("existing file", "", "~/Cards.ims", true);
-        chosen("relative existing file", "", "Cards.ims", true);
-        chosen("relative deleted file", "", "Lost.ims", false);
-        chosen("wildcard matching", "", "~/C?rds.*", true);
-        chosen("wildcard matching nothing", "", "~/*.icl", false);
         chosen("nothing chosen", "", "", true);
     }
     void load() {
@@ -127,9 +122,7 @@ private slots:
         SettingsStore& store = kind == Kind::Memory ? static_cast<SettingsStore&>(memory) : ini;
         for (auto [name, value] : stored.asKeyValueRange()) {
             const std::string key = name.toStdString();
-            if (value.typeId() == QMetaType::Bool)
-                store.WriteBool(key, value.toBool());
-            else if (value.typeId() == QMetaType::Int)
+            if (value.typeId() == QMetaType::Int)
                 store.WriteInt(key, value.toInt());
             else
                 store.WriteString(key, value.toString().replace('~', dir_.path()).toStdString());
