@@ -11,7 +11,7 @@ only=${2:-}
 src=$work/src
 build=$work/build
 tests=(tst_engine tst_geometry tst_pathutil tst_settings tst_imsformat
-       tst_boardview tst_mainwindow tst_options tst_customsets tst_stress tst_artwork)
+       tst_boardview tst_mainwindow tst_customsets tst_stress tst_artwork)
 
 # A fresh copy keeps the files' times, so only what changed since the last run is rebuilt.
 rm -rf "$src" && mkdir -p "$src"

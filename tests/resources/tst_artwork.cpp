@@ -39,6 +39,7 @@ constexpr QRgb kUkRed = 0xC8102E;
 // In set order, since each country name shows below its flag. The points sit well inside the
 // fields that tell a flag from its neighbours in colour or layout.
 const FlagLook kFlags[] = {
+    // clang-format off
     {"Australia", {{28, 24, kUkBlue}, {9, 11, kUkRed}, {8.5, 21, kWhite}, {23.5, 22.6, kWhite}}},
     {"Belgium", {{5, 16, 0x000000}, {16, 16, 0xFDDA24}, {27, 16, 0xEF3340}}},
     {"Brazil", {{4, 8, 0x009C3B}, {7, 16, 0xFFDF00}, {14, 13, 0x002776}}},
@@ -57,7 +58,6 @@ const FlagLook kFlags[] = {
     {"Spain", {{20, 8.5, 0xAA151B}, {20, 23.5, 0xAA151B}, {24, 16, 0xF1BF00}}},
     {"Sweden", {{5, 10, 0x006AA7}, {12, 8, 0xFECC02}, {25, 16, 0xFECC02}}},
     {"Switzerland", {{8, 8, 0xDA291C}, {24, 24, 0xDA291C}, {16, 16, kWhite}, {16, 11, kWhite}}},
-    // clang-format off
     {"United Kingdom", {{16, 16, kUkRed}, {5, 9.6, kUkRed}, {5, 7.6, kWhite}, {10, 7.5, kUkBlue},
                         {22, 24.5, kUkBlue}}},
     {"United States", {{20, 19.1, 0xB22234}, {20, 17.5, kWhite}, {4.75, 9.25, 0x3C3B6E},

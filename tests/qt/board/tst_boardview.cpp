@@ -94,23 +94,6 @@ private slots:
         QVERIFY(!t.state().timedGame); // in play: the switch is disabled
     }
 
-    void maximizeSizesTheButtonsToFitTheView() {
-        GuiTable t(8);
-        t.window->resize(1000, 800);
-        QTest::qWait(0);
-        t.action(command::MaximizeButtons)->trigger();
-        const int size = t.settings.buttonSize;
-        QVERIFY2(size > 50, qPrintable(QString::number(size)));
-        QCOMPARE(t.store.ReadInt("Button Size", 0) + t.store.ReadInt("Button Spacing", 0),
-                 size + 12);
-        QCOMPARE(t.button(0)->size(), QSize(size, size));
-        // The whole board and both score lines fit in the view.
-        const BoardGeometry g = t.board()->geometry();
-        QVERIFY(ButtonX(g, 7) + size <= t.board()->width());
-        QVERIFY(scoreTop(g) + 62 <= t.board()->height());
-        QVERIFY(t.state().awaitingFirstPick); // no new deal
-    }
-
     void ticksDuringAWaitAreMergedAndHandledAfterIt() {
         GuiTable t(8);
         t.board()->setTimeScale(0.02); // a 1500 ms mismatch lasts 30 ms

@@ -1,5 +1,6 @@
 // Playing image set files and icon libraries. Pictures are drawn here with QImage, icons are
 // packed by icotool (icoutils) and icon libraries laid out by the NE helper of tests/support.
+#include "core/board/geometry.h"
 #include "core/imagesets/imsformat.h"
 #include "qt/app/commands.h"
 #include "qt/imagesets/imageset.h"
@@ -197,19 +198,24 @@ private slots:
         QVERIFY(shown_.isEmpty());
     }
 
-    void bitmapsAreReloadedSharpAtTheNewSize() {
-        GuiTable t(2);
-        QVERIFY(writeSet("sharp.ims", pictures_.mid(0, 3)));
-        choose(t, filePath("sharp.ims"));
-        const int before = t.settings.buttonSize;
+    // Maximize fits the whole board and both score lines into the view, stores the size, deals
+    // nothing, and reloads every bitmap sharp at the new size.
+    void maximizeFitsTheViewAndReloadsBitmapsSharp() {
+        GuiTable t(8);
+        choose(t, filePath("twenty.ims"));
         t.window->resize(1000, 800);
         QTest::qWait(0);
         t.action(command::MaximizeButtons)->trigger();
         const int size = t.settings.buttonSize;
-        QVERIFY(size != before);
-        for (int i = 0; i < 3; ++i) {
+        QVERIFY2(size > 50, qPrintable(QString::number(size)));
+        QCOMPARE(t.store.ReadInt("Button Size", 0), size);
+        const BoardGeometry g = t.board()->geometry();
+        QVERIFY(ButtonX(g, 7) + size <= t.board()->width());
+        QVERIFY(scoreTop(g) + 62 <= t.board()->height());
+        QVERIFY(t.state().awaitingFirstPick);
+        for (int i = 0; i < 20; ++i) {
             const CSetImage* image = t.images().image(i);
-            QVERIFY(image->isBitmap);
+            QCOMPARE(image->text, "T" + QString::number(pictures_.indexOf(image->path)));
             const QImage direct = loadPictureImage(image->path, size);
             QCOMPARE(image->bitmap.toImage().convertToFormat(direct.format()), direct);
         }
