@@ -46,6 +46,9 @@ private slots:
                 QVERIFY(countColor(removed, cellRect(t, c).adjusted(0, 0, 0, -49), qRgb(0, 0, 0)) >=
                         40);
                 QVERIFY(countDark(removed, cellRect(t, c).adjusted(2, 2, -2, -2)) > 5);
+                // Only the first 8 characters of a name are shown: "Player 2" exactly.
+                t.settings.player2Name = "Player 2 and more";
+                QCOMPARE(t.grab().copy(cellRect(t, c)), removed.copy(cellRect(t, c)));
             }
         }
         QCOMPARE(t.sound.played.back(), std::string("You Won.wav"));
