@@ -13,9 +13,14 @@ build=$work/build
 tests=(tst_engine tst_geometry tst_pathutil tst_settings tst_imsformat
        tst_boardview tst_mainwindow tst_customsets tst_stress tst_artwork)
 
-# A fresh copy keeps the files' times, so only what changed since the last run is rebuilt.
-rm -rf "$src" && mkdir -p "$src"
-tar -C "$root" --exclude='./build*' --exclude='./.git' --exclude='./screenshots' -cf - . | tar -C "$src" -xf -
+# The copy takes over only the files whose content changed, so only they are rebuilt.
+stage=$work/stage
+rm -rf "$stage" && mkdir -p "$stage" "$src"
+tar -C "$root" --exclude='./build*' --exclude='./.git' --exclude='./screenshots' -cf - . | tar -C "$stage" -xf -
+(cd "$stage" && find . -type f) | while read -r f; do
+    cmp -s "$stage/$f" "$src/$f" || { mkdir -p "$(dirname "$src/$f")" && cp "$stage/$f" "$src/$f"; }
+done
+(cd "$src" && find . -type f) | while read -r f; do [ -e "$stage/$f" ] || rm -f "$src/$f"; done
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$src" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null || exit 1
 fi

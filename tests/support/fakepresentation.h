@@ -16,12 +16,6 @@ public:
         int time;
         std::string what;
     };
-    // The uncovered picks at each UpdateNow, when the screen is brought up to date.
-    struct Frame {
-        int time;
-        int firstPick;
-        int secondPick;
-    };
     static constexpr int kPopLength = 120;
 
     void setCellButtonVisible(int cell, bool visible) override {
@@ -31,9 +25,10 @@ public:
     void invalidateAll() override { record("invalidateAll"); }
     void InvalidateCell(int cell) override { record("invalidateCell " + std::to_string(cell)); }
     void invalidateScoreBand() override { record("invalidateScoreBand"); }
+    // An update records the picks it brings on the screen: "update 4 5".
     void updateNow() override {
-        record("update");
-        frames.push_back({now, game->state().firstPick, game->state().secondPick});
+        const auto& s = game->state();
+        record("update " + std::to_string(s.firstPick) + ' ' + std::to_string(s.secondPick));
     }
     void wait(int ms) override {
         record("wait " + std::to_string(ms));
@@ -54,14 +49,18 @@ public:
 
     void clear() {
         events.clear();
-        frames.clear();
         sounds.clear();
         now = 0;
     }
-    int count(const std::string& what) const {
-        return static_cast<int>(std::count_if(events.begin(), events.end(),
-                                              [&](const Event& e) { return e.what == what; }));
+    // The events that begin with `what`.
+    std::vector<Event> all(const std::string& what) const {
+        std::vector<Event> found;
+        for (const Event& e : events)
+            if (e.what.rfind(what, 0) == 0)
+                found.push_back(e);
+        return found;
     }
+    int count(const std::string& what) const { return static_cast<int>(all(what).size()); }
     int timeOf(const std::string& what) const {
         const auto e =
             std::find_if(events.begin(), events.end(), [&](auto& e) { return e.what == what; });
@@ -75,7 +74,6 @@ public:
     int highlightColumn = -1;
     bool buttonVisible[gemino::kMaxCells] = {};
     std::vector<Event> events;
-    std::vector<Frame> frames;
     std::vector<std::string> sounds; // the paths played
 
 private:

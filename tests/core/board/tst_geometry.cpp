@@ -9,14 +9,11 @@ class TestGeometry : public QObject {
 private slots:
     void cellsLabelsAndRepaintAreas() {
         BoardGeometry g{8, 50, 12};
-        const struct {
-            int cell, x, y;
-            const char* label;
-        } cells[] = {{0, 10, 10, "A-1"}, {9, 72, 72, "B-2"}, {31, 444, 196, "H-4"}};
-        for (const auto& c : cells) {
-            QCOMPARE(ButtonX(g, c.cell), c.x);
-            QCOMPARE(ButtonY(g, c.cell), c.y);
-            QCOMPARE(cellLabel(g, c.cell), std::string(c.label));
+        for (const auto& [cell, x, y, label] :
+             {std::tuple{0, 10, 10, "A-1"}, {9, 72, 72, "B-2"}, {31, 444, 196, "H-4"}}) {
+            QCOMPARE(ButtonX(g, cell), x);
+            QCOMPARE(ButtonY(g, cell), y);
+            QCOMPARE(cellLabel(g, cell), std::string(label));
         }
         QCOMPARE(cellRepaintRects(g, 9)[0], (Rect{72, 72, 122, 122}));
         QCOMPARE(cellRepaintRects(g, 9)[1], (Rect{10, 122, 184, 134}));

@@ -91,11 +91,12 @@ private slots:
     // take exponential time.
     void wildcardMatch() {
         const std::string hostile = std::string(100, '*') + "a*a*a*a*a*a*a*a*b";
-        QVERIFY(!gemino::pathutil::wildcardMatch("?.ico", "ab.ico"));
-        QVERIFY(!gemino::pathutil::wildcardMatch("a*b*c", "aXXbYY"));
-        QVERIFY(gemino::pathutil::wildcardMatch("*ab", "aab"));
-        QVERIFY(gemino::pathutil::wildcardMatch("ab**", "ab"));
-        QVERIFY(gemino::pathutil::wildcardMatch("G?nse", "Gänse"));
+        for (const auto& [pattern, name, match] : {std::tuple{"?.ico", "ab.ico", false},
+                                                   {"a*b*c", "aXXbYY", false},
+                                                   {"*ab", "aab", true},
+                                                   {"ab**", "ab", true},
+                                                   {"G?nse", "Gänse", true}})
+            QCOMPARE(gemino::pathutil::wildcardMatch(pattern, name), match);
         QVERIFY(!gemino::pathutil::wildcardMatch(hostile, std::string(4000, 'a')));
         QVERIFY(gemino::pathutil::wildcardMatch('*' + hostile, std::string(4000, 'a') + 'b'));
     }

@@ -158,44 +158,41 @@ private slots:
         }
     }
 
-    void unplayableSetIsNotPlayed_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("message"); // %1 is the file
-        QTest::newRow("one usable image")
-            << "one.ims"
-            << "Not Enough Images: The image set\n%1\nnames only one image file that can be found."
-               "\n\nA game needs at least 2 images, so the images in play are kept.";
-        QTest::newRow("count larger than the file")
-            << "short.ims"
-            << "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt ends after 1 "
-               "of the 5 images it announces.\n\nThe images in play are kept.";
-    }
+    // Chosen, a set with one usable image or fewer entries than it announces leaves the set in
+    // play and the settings as they were; stored by an earlier run, it gives way to misc for
+    // this run only, and quietly.
     void unplayableSetIsNotPlayed() {
-        QFETCH(QString, file);
-        QFETCH(QString, message);
-        // Chosen, it leaves the set in play and the settings as they were.
-        GuiTable t(8);
-        const CSetImage* first = t.images().image(0);
-        const int writes = t.store.writeCount();
-        choose(t, filePath(file));
-        QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
-        QCOMPARE(t.images().image(0), first);
-        QCOMPARE(t.store.writeCount(), writes);
-        QVERIFY(t.action(command::MiscSet)->isChecked());
+        for (const auto& [file, message] :
+             {std::pair<QString, QString>{
+                  "one.ims", "Not Enough Images: The image set\n%1\nnames only one image file that "
+                             "can be found."
+                             "\n\nA game needs at least 2 images, so the images in play are kept."},
+              {"short.ims",
+               "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt "
+               "ends after 1 of the 5 images it announces.\n\nThe images in play are kept."}}) {
+            shown_.clear();
+            GuiTable t(8);
+            const CSetImage* first = t.images().image(0);
+            const int writes = t.store.writeCount();
+            choose(t, filePath(file));
+            QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
+            QCOMPARE(t.images().image(0), first);
+            QCOMPARE(t.store.writeCount(), writes);
+            QVERIFY(t.action(command::MiscSet)->isChecked());
 
-        // Stored by an earlier run, it gives way to misc for this run only, and quietly.
-        shown_.clear();
-        MemorySettingsStore store;
-        GameSettings settings;
-        RecordingSound sound;
-        settings.standardSetName.clear();
-        settings.customSetPath = filePath(file).toStdString();
-        MainWindow window(settings, store, sound);
-        window.session()->initialize();
-        QCOMPARE(window.session()->images().imageCount(), 20);
-        QCOMPARE(settings.standardSetName, std::string("misc"));
-        QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
-        QVERIFY(shown_.isEmpty());
+            shown_.clear();
+            MemorySettingsStore store;
+            GameSettings settings;
+            RecordingSound sound;
+            settings.standardSetName.clear();
+            settings.customSetPath = filePath(file).toStdString();
+            MainWindow window(settings, store, sound);
+            window.session()->initialize();
+            QCOMPARE(window.session()->images().imageCount(), 20);
+            QCOMPARE(settings.standardSetName, std::string("misc"));
+            QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
+            QVERIFY(shown_.isEmpty());
+        }
     }
 
     // Maximize fits the whole board and both score lines into the view, stores the size, deals
