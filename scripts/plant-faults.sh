@@ -10,7 +10,7 @@ work=${1:-$root/build-faults}
 only=${2:-}
 src=$work/src
 build=$work/build
-tests=(tst_engine tst_geometry tst_pathutil tst_settings tst_imsformat
+tests=(tst_engine tst_geometry tst_pathutil tst_imsformat
        tst_boardview tst_mainwindow tst_customsets tst_stress tst_artwork)
 
 # The copy takes over only the files whose content changed, so only they are rebuilt.
