@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 
@@ -34,6 +35,8 @@ namespace {
 const QString kIdleStatus = QStringLiteral("  ");
 // The width of a window's 3-D edge, as the frame's margins and the button sizing count it.
 constexpr int kEdge = 2;
+// How long after showing the frame a window manager's report of its decorations is awaited.
+constexpr int kFrameReportWaitMs = 3000;
 
 // A toolbar picture drawn at its 16 x 15 design size and at twice that for dense screens.
 QIcon toolbarIcon(int id) {
@@ -349,9 +352,10 @@ void MainWindow::startUp() {
     placeOnScreen();
     show();
     // Decorations known by now (or as soon as they arrive) make the frame's size exact, once:
-    // later sizes are the user's.
+    // later sizes are the user's, so a window manager that stays silent is not waited for.
     framePending_ = true;
     fitFrameOnce();
+    QTimer::singleShot(kFrameReportWaitMs, this, [this] { framePending_ = false; });
     setWindowTitle(QString::fromLatin1(caption()));
     session_->clearKeyboardSelection();
     showAbout();
