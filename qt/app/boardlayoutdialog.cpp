@@ -102,7 +102,10 @@ OptionsDialog::SpinSetup BoardLayoutDialog::geometrySpin(Range range, int& value
                     return false;
                 }
                 value = p + d;
-                (session_.*apply)(value);
+                // Bound first: GCC 12's sanitizer build reads outside the caller's stack frame
+                // when the member pointer is called through the captured reference member.
+                GameSession& session = session_;
+                (session.*apply)(value);
                 transferToControls();
                 sizeChanged_ = true;
                 return true;
