@@ -1,4 +1,3 @@
-#include "core/board/geometry.h"
 #include "qt/app/commands.h"
 #include "support/guitable.h"
 
@@ -7,15 +6,6 @@
 #include <QTimerEvent>
 
 using namespace gemino;
-
-namespace {
-
-QRect cellRect(const GuiTable& t, int cell) {
-    const BoardGeometry g = t.board()->geometry();
-    return QRect(ButtonX(g, cell), ButtonY(g, cell), g.buttonSize, g.buttonSize);
-}
-
-} // namespace
 
 class TestBoardView : public QObject {
     Q_OBJECT
@@ -29,7 +19,7 @@ private slots:
         // Player 1 misses: both cells show their pictures while the pair is judged.
         const auto [a, b] = t.mismatch();
         QTest::mouseClick(t.button(a), Qt::LeftButton);
-        QVERIFY(distinctColors(t.grab(), cellRect(t, a)) > 3);
+        QVERIFY(distinctColors(t.grab(), t.button(a)->geometry()) > 3);
         QTest::mouseClick(t.button(b), Qt::LeftButton);
         const QImage turn2 = t.grab();
         QCOMPARE(countColor(turn2, scoreLine1, qRgb(255, 0, 0)), 0);
@@ -43,12 +33,13 @@ private slots:
             if (k == 0) {
                 // A found pair leaves a square with its finder's name and no picture.
                 const QImage removed = t.grab();
-                QVERIFY(countColor(removed, cellRect(t, c).adjusted(0, 0, 0, -49), qRgb(0, 0, 0)) >=
-                        40);
-                QVERIFY(countDark(removed, cellRect(t, c).adjusted(2, 2, -2, -2)) > 5);
+                QVERIFY(countColor(removed, t.button(c)->geometry().adjusted(0, 0, 0, -49),
+                                   qRgb(0, 0, 0)) >= 40);
+                QVERIFY(countDark(removed, t.button(c)->geometry().adjusted(2, 2, -2, -2)) > 5);
                 // Only the first 8 characters of a name are shown: "Player 2" exactly.
                 t.settings.player2Name = "Player 2 and more";
-                QCOMPARE(t.grab().copy(cellRect(t, c)), removed.copy(cellRect(t, c)));
+                QCOMPARE(t.grab().copy(t.button(c)->geometry()),
+                         removed.copy(t.button(c)->geometry()));
             }
         }
         QCOMPARE(t.sound.played.back(), std::string("You Won.wav"));
@@ -133,12 +124,12 @@ private slots:
         t.action(command::ShowAllImages)->trigger();
         QVERIFY(!during.isNull() && !changesAllowed);
         for (int i = 0; i < 8; ++i)
-            QVERIFY(distinctColors(during, cellRect(t, i)) > 3);
+            QVERIFY(distinctColors(during, t.button(i)->geometry()) > 3);
         QCOMPARE(countColor(during, QRect(10, 258, 300, 62), qRgb(255, 0, 0)), 0);
 
         t.action(command::FlagSet)->trigger();
         QTest::mouseClick(t.button(3), Qt::LeftButton);
-        const QRect band = cellRect(t, 3).translated(0, 50).adjusted(-20, 0, 20, -38);
+        const QRect band = t.button(3)->geometry().translated(0, 50).adjusted(-20, 0, 20, -38);
         QVERIFY(countDark(t.grab(), band) > 5);
         t.settings.displayImageText = false;
         QCOMPARE(countDark(t.grab(), band), 0);
