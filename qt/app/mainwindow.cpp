@@ -20,8 +20,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 namespace gemino {
@@ -32,6 +35,8 @@ namespace {
 const QString kIdleStatus = QStringLiteral("  ");
 // The width of a window's 3-D edge, as the frame's margins and the button sizing count it.
 constexpr int kEdge = 2;
+// How long after showing the frame a window manager's report of its decorations is awaited.
+constexpr int kFrameReportWaitMs = 3000;
 
 // A toolbar picture drawn at its 16 x 15 design size and at twice that for dense screens.
 QIcon toolbarIcon(int id) {
@@ -229,8 +234,10 @@ void MainWindow::createToolBar() {
     using namespace command;
     toolBar_ = addToolBar(tr("Toolbar"));
     toolBar_->setObjectName("59392");
-    toolBar_->setMovable(false);
+    // The gripper is shown, yet the bar can neither float nor dock anywhere but the top.
+    toolBar_->setMovable(true);
     toolBar_->setFloatable(false);
+    toolBar_->setAllowedAreas(Qt::TopToolBarArea);
     toolBar_->setIconSize(QSize(16, 15));
     toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
     const int groups[][4] = {{NewGame, TimedGame, 0, 0},
@@ -301,26 +308,53 @@ void MainWindow::maximizeButtonSize() {
     update();
 }
 
+QRect startupClientGeometry(const QRect& available, const QMargins& frame, int edge) {
+    const int frameWidth = available.width() - 2 - 3 * edge;
+    const int frameHeight = available.height() - 2 - 3 * edge;
+    return QRect(available.left() + frame.left(), available.top() + frame.top(),
+                 std::max(0, frameWidth - frame.left() - frame.right()),
+                 std::max(0, frameHeight - frame.top() - frame.bottom()));
+}
+
+QMargins MainWindow::decorations() const {
+    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+}
+
 void MainWindow::placeOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect available = screen->availableGeometry();
-    const int width = available.width() - 2 - 3 * kEdge;
-    const int height = available.height() - 2 - 3 * kEdge;
-    // The frame's decorations are known only once it is shown; before that they count as none.
-    const QMargins frame(geometry().left() - frameGeometry().left(),
-                         geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(),
-                         frameGeometry().bottom() - geometry().bottom());
-    resize(width - frame.left() - frame.right(), height - frame.top() - frame.bottom());
-    move(available.topLeft());
+    const QMargins frame = decorations();
+    const QRect client = startupClientGeometry(screen->availableGeometry(), frame, kEdge);
+    resize(client.size());
+    // move() places the frame, decorations included.
+    move(client.topLeft() - QPoint(frame.left(), frame.top()));
+}
+
+void MainWindow::fitFrameOnce() {
+    if (framePending_ && !decorations().isNull()) {
+        framePending_ = false;
+        placeOnScreen();
+    }
+}
+
+bool MainWindow::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // A window manager reports the decorations some time after the window is shown, with the
+    // move or resize that puts the frame around it.
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+        fitFrameOnce();
+    }
+    return handled;
 }
 
 void MainWindow::startUp() {
     session_->initialize();
     placeOnScreen();
     show();
-    // Once shown, the frame's decorations are known and the size can be made exact.
-    placeOnScreen();
+    // Decorations known by now (or as soon as they arrive) make the frame's size exact, once:
+    // later sizes are the user's, so a window manager that stays silent is not waited for.
+    framePending_ = true;
+    fitFrameOnce();
+    QTimer::singleShot(kFrameReportWaitMs, this, [this] { framePending_ = false; });
     setWindowTitle(QString::fromLatin1(caption()));
     session_->clearKeyboardSelection();
     showAbout();

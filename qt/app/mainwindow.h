@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
 
 #include <map>
 
@@ -15,6 +17,10 @@ class SettingsStore;
 class SoundOutput;
 class BoardView;
 class GameSession;
+
+// Where the frame's client area goes at start-up: the whole frame, decorations included, sits at
+// the top left of the screen's available area and is 2 + 3 edges smaller than it each way.
+QRect startupClientGeometry(const QRect& available, const QMargins& frame, int edge);
 
 // The main frame: menu, toolbar and status bar around the board.
 class MainWindow : public QMainWindow {
@@ -49,6 +55,9 @@ public slots:
     void onDisplayProperties();
     void onPlayerNames();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void createActions();
     void createMenus();
@@ -57,6 +66,9 @@ private:
     QAction* addCommand(int id, const QString& text, const QString& shortcut,
                         const QString& statusTip, const QString& toolTip, bool checkable);
     void maximizeButtonSize();
+    // The frame's decorations as the window system reports them; none until it does.
+    QMargins decorations() const;
+    void fitFrameOnce();
 
     GameSettings& settings_;
     // The image set editor remembers where its files were found.
@@ -65,6 +77,8 @@ private:
     GameSession* session_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::map<int, QAction*> actions_;
+    // Set while the window manager has yet to report the frame's decorations.
+    bool framePending_ = false;
 };
 
 } // namespace gemino

@@ -4,6 +4,8 @@
 
 #include "qt/app/spincontrol.h"
 
+#include <QFocusEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,7 +38,21 @@ QLineEdit* OptionsDialog::addEdit(int id, int x, int y, int width, int height) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::number(id));
     units_.place(edit, x, y, width, height);
+    edit->installEventFilter(this);
     return edit;
+}
+
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
+    // As in any dialog of the desktop, a field that gets the focus as the dialog opens or by the
+    // keyboard has its text selected, so typing replaces it; a click places the caret instead.
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (edit && reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason) {
+            edit->selectAll();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QLineEdit* OptionsDialog::addNumberField(int id, int x, int y, int width, int height) {

@@ -23,6 +23,7 @@ protected:
     OptionsDialog(int templateId, const QString& caption, int width, int height, QWidget* parent);
 
     const DialogUnits& units() const { return units_; }
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QLabel* addLabel(const QString& text, int x, int y, int width, int height);
     QPushButton* addButton(int id, const QString& text, int x, int y, int width, int height);

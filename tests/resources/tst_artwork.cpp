@@ -4,25 +4,18 @@
 // set, or a cue the audio stack will not play would otherwise show up only in play.
 #include "core/imagesets/standardsets.h"
 
-#include <QByteArray>
 #include <QColor>
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QPoint>
 #include <QSet>
-#include <QSize>
-#include <QString>
 #include <QSvgRenderer>
 #include <QTest>
 #include <QtEndian>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
-#include <iterator>
 #include <vector>
 
 using namespace gemino;
@@ -30,8 +23,7 @@ using namespace gemino;
 namespace {
 
 struct Sample {
-    double x; // in the 32-unit view box
-    double y;
+    double x, y; // in the 32-unit view box
     QRgb colour;
 };
 
@@ -47,6 +39,7 @@ constexpr QRgb kUkRed = 0xC8102E;
 // In set order, since each country name shows below its flag. The points sit well inside the
 // fields that tell a flag from its neighbours in colour or layout.
 const FlagLook kFlags[] = {
+    // clang-format off
     {"Australia", {{28, 24, kUkBlue}, {9, 11, kUkRed}, {8.5, 21, kWhite}, {23.5, 22.6, kWhite}}},
     {"Belgium", {{5, 16, 0x000000}, {16, 16, 0xFDDA24}, {27, 16, 0xEF3340}}},
     {"Brazil", {{4, 8, 0x009C3B}, {7, 16, 0xFFDF00}, {14, 13, 0x002776}}},
@@ -65,14 +58,11 @@ const FlagLook kFlags[] = {
     {"Spain", {{20, 8.5, 0xAA151B}, {20, 23.5, 0xAA151B}, {24, 16, 0xF1BF00}}},
     {"Sweden", {{5, 10, 0x006AA7}, {12, 8, 0xFECC02}, {25, 16, 0xFECC02}}},
     {"Switzerland", {{8, 8, 0xDA291C}, {24, 24, 0xDA291C}, {16, 16, kWhite}, {16, 11, kWhite}}},
-    {"United Kingdom",
-     {{16, 16, kUkRed},
-      {5, 9.6, kUkRed},
-      {5, 7.6, kWhite},
-      {10, 7.5, kUkBlue},
-      {22, 24.5, kUkBlue}}},
-    {"United States",
-     {{20, 19.1, 0xB22234}, {20, 17.5, kWhite}, {4.75, 9.25, 0x3C3B6E}, {2.25, 11.25, kWhite}}},
+    {"United Kingdom", {{16, 16, kUkRed}, {5, 9.6, kUkRed}, {5, 7.6, kWhite}, {10, 7.5, kUkBlue},
+                        {22, 24.5, kUkBlue}}},
+    {"United States", {{20, 19.1, 0xB22234}, {20, 17.5, kWhite}, {4.75, 9.25, 0x3C3B6E},
+                       {2.25, 11.25, kWhite}}},
+    // clang-format on
 };
 static_assert(std::size(kFlags) == FLAG_TEXTS.size());
 
@@ -87,9 +77,8 @@ QString iconPath(int id) {
 // Null when the file is missing or does not parse.
 QImage render(const QString& path, QSize size) {
     QSvgRenderer renderer(path);
-    if (!renderer.isValid()) {
+    if (!renderer.isValid())
         return {};
-    }
     QImage image(size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -101,11 +90,9 @@ QImage render(const QString& path, QSize size) {
 // Share of the pixels that carry paint: an empty <svg/> is valid and renders as nothing.
 double paintedShare(const QImage& image) {
     qint64 painted = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
             painted += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
-        }
-    }
     return double(painted) / (double(image.width()) * image.height());
 }
 
@@ -120,136 +107,102 @@ bool near(QRgb got, QRgb expected) {
 
 class TestArtwork : public QObject {
     Q_OBJECT
-
 private slots:
-    void pictureRenders_data();
-    void pictureRenders();
-    void flagShowsItsCountry_data();
-    void flagShowsItsCountry();
-    void cueIsPlayablePcm_data();
-    void cueIsPlayablePcm();
-};
+    void pictureRenders_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("coverage");
+        QTest::addColumn<bool>("clearCorners");
+        // 139 serves two sets with one picture; any other shared file is a slip in the table.
+        QSet<QString> files;
+        for (const auto* ids :
+             {&MISC_ICON_IDS, &TRAFFIC_ICON_IDS, &COMPUTER_ICON_IDS, &FLAG_ICON_IDS}) {
+            for (const int id : *ids) {
+                files.insert(iconPath(id));
+                for (const int size : {32, 200})
+                    QTest::addRow("#%d at %d", id, size)
+                        << iconPath(id) << QSize(size, size) << 0.05 << true;
+            }
+        }
+        QCOMPARE(files.size(), 79);
+        // Menu items and toolbar buttons both reserve 16 x 15 pixels for the picture.
+        for (const int command : kToolbarCommands)
+            QTest::addRow("toolbar %d", command) << QStringLiteral(":/toolbar/%1.svg").arg(command)
+                                                 << QSize(16, 15) << 0.15 << false;
+        for (const int size : {16, 256})
+            QTest::addRow("program icon at %d", size)
+                << iconPath(kProgramIconId) << QSize(size, size) << 0.5 << true;
+    }
+    void pictureRenders() {
+        QFETCH(QString, path);
+        QFETCH(QSize, size);
+        QFETCH(double, coverage);
+        QFETCH(bool, clearCorners);
+        const QImage image = render(path, size);
+        QVERIFY2(!image.isNull(), qPrintable(path + " is missing or does not parse"));
+        QVERIFY2(paintedShare(image) > coverage,
+                 qPrintable(QString("only %1 of the pixels painted").arg(paintedShare(image))));
+        const int r = size.width() - 1;
+        const int b = size.height() - 1;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)})
+            QVERIFY(!clearCorners || qAlpha(image.pixel(corner)) == 0);
+    }
 
-void TestArtwork::pictureRenders_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<double>("coverage");
-    QTest::addColumn<bool>("clearCorners");
-    // 139 serves two sets with one picture; any other shared file is a slip in the table.
-    QSet<QString> files;
-    for (const auto* ids :
-         {&MISC_ICON_IDS, &TRAFFIC_ICON_IDS, &COMPUTER_ICON_IDS, &FLAG_ICON_IDS}) {
-        for (const int id : *ids) {
-            files.insert(iconPath(id));
-            for (const int size : {32, 200}) {
-                QTest::addRow("#%d at %d", id, size)
-                    << iconPath(id) << QSize(size, size) << 0.05 << true;
+    void flagShowsItsCountry() {
+        for (std::size_t k = 0; k < std::size(kFlags); ++k) {
+            const FlagLook& flag = kFlags[k];
+            QCOMPARE(QString::fromUtf8(FLAG_TEXTS.at(k)), QString::fromUtf8(flag.country));
+            const QImage image = render(iconPath(FLAG_ICON_IDS.at(k)), QSize(64, 64));
+            for (const Sample& sample : flag.samples) {
+                const QRgb got = image.pixel(int(sample.x * 2), int(sample.y * 2));
+                QVERIFY2(near(got, sample.colour),
+                         qPrintable(QString("%1 at (%2, %3): got %4, expected %5")
+                                        .arg(flag.country)
+                                        .arg(sample.x)
+                                        .arg(sample.y)
+                                        .arg(QColor::fromRgba(got).name(QColor::HexArgb))
+                                        .arg(QColor(sample.colour).name())));
             }
         }
     }
-    QCOMPARE(files.size(), 79);
-    // Menu items and toolbar buttons both reserve 16 x 15 pixels for the picture.
-    for (const int command : kToolbarCommands) {
-        QTest::addRow("toolbar %d", command)
-            << QStringLiteral(":/toolbar/%1.svg").arg(command) << QSize(16, 15) << 0.15 << false;
-    }
-    for (const int size : {16, 256}) {
-        QTest::addRow("program icon at %d", size)
-            << iconPath(kProgramIconId) << QSize(size, size) << 0.5 << true;
-    }
-}
-
-void TestArtwork::pictureRenders() {
-    QFETCH(QString, path);
-    QFETCH(QSize, size);
-    QFETCH(double, coverage);
-    QFETCH(bool, clearCorners);
-    const QImage image = render(path, size);
-    QVERIFY2(!image.isNull(), qPrintable(path + " is missing or does not parse"));
-    QVERIFY2(paintedShare(image) > coverage,
-             qPrintable(QStringLiteral("only %1 of the pixels painted").arg(paintedShare(image))));
-    if (clearCorners) {
-        const int r = size.width() - 1;
-        const int b = size.height() - 1;
-        for (const QPoint corner : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)}) {
-            QCOMPARE(qAlpha(image.pixel(corner)), 0);
-        }
-    }
-}
-
-void TestArtwork::flagShowsItsCountry_data() {
-    QTest::addColumn<int>("position");
-    for (int k = 0; k < int(std::size(kFlags)); ++k) {
-        QTest::newRow(kFlags[k].country) << k;
-    }
-}
-
-void TestArtwork::flagShowsItsCountry() {
-    QFETCH(int, position);
-    const FlagLook& flag = kFlags[position];
-    QCOMPARE(QString::fromUtf8(FLAG_TEXTS.at(position)), QString::fromUtf8(flag.country));
-    const QImage image = render(iconPath(FLAG_ICON_IDS.at(position)), QSize(64, 64));
-    QVERIFY(!image.isNull());
-    for (const Sample& sample : flag.samples) {
-        const QRgb got = image.pixel(int(sample.x * 2), int(sample.y * 2));
-        QVERIFY2(near(got, sample.colour),
-                 qPrintable(QStringLiteral("at (%1, %2): got %3, expected %4")
-                                .arg(sample.x)
-                                .arg(sample.y)
-                                .arg(QColor::fromRgba(got).name(QColor::HexArgb))
-                                .arg(QColor(sample.colour).name())));
-    }
-}
-
-void TestArtwork::cueIsPlayablePcm_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<double>("shortest");
-    QTest::addColumn<double>("longest");
-    QTest::newRow("match") << "Match.wav" << 0.2 << 0.4;
-    QTest::newRow("bonus") << "Bonus.wav" << 0.45 << 0.8;
-    // Each pop holds up the scoring of a streak by its own length.
-    QTest::newRow("pop") << "Pop.wav" << 0.10 << 0.15;
-    QTest::newRow("you won") << "You Won.wav" << 1.5 << 2.0;
-}
-
-void TestArtwork::cueIsPlayablePcm() {
-    QFETCH(QString, file);
-    QFETCH(double, shortest);
-    QFETCH(double, longest);
-    QFile wav(QDir(QStringLiteral(GEMINO_SOUND_DIR)).filePath(file));
-    QVERIFY2(wav.open(QIODevice::ReadOnly), qPrintable(wav.fileName() + " was not built"));
-    const QByteArray bytes = wav.readAll();
-    QVERIFY2(bytes.size() > 46 && bytes.size() % 2 == 0, "truncated or odd-sized file");
 
     // 16-bit PCM, mono, 44.1 kHz, sizes matching the file: what every audio backend plays.
-    const auto dataBytes = quint32(bytes.size() - 44);
-    QByteArray header;
-    QDataStream out(&header, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + dataBytes);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(44100) << quint32(88200) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << dataBytes;
-    QCOMPARE(bytes.left(44).toHex(' '), header.toHex(' '));
+    // Each pop holds up the scoring of a streak by its own length.
+    void cueIsPlayablePcm() {
+        for (const auto& [file, shortest, longest] : {std::tuple{"Match.wav", 0.2, 0.4},
+                                                      {"Bonus.wav", 0.45, 0.8},
+                                                      {"Pop.wav", 0.10, 0.15},
+                                                      {"You Won.wav", 1.5, 2.0}}) {
+            QFile wav(QDir(QStringLiteral(GEMINO_SOUND_DIR)).filePath(file));
+            QVERIFY2(wav.open(QIODevice::ReadOnly), qPrintable(wav.fileName() + " was not built"));
+            const QByteArray bytes = wav.readAll();
+            QVERIFY2(bytes.size() > 46 && bytes.size() % 2 == 0, "truncated or odd-sized file");
+            const auto le = [](quint32 v, int size) {
+                v = qToLittleEndian(v);
+                return QByteArray(reinterpret_cast<const char*>(&v), size);
+            };
+            const quint32 data = bytes.size() - 44;
+            QCOMPARE(bytes.left(44).toHex(' '),
+                     ("RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+                      le(44100, 4) + le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(data, 4))
+                         .toHex(' '));
 
-    std::vector<int> samples(dataBytes / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 44 + 2 * i);
+            std::vector<int> samples(data / 2);
+            for (std::size_t i = 0; i < samples.size(); ++i)
+                samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 44 + 2 * i);
+            const double seconds = samples.size() / 44100.0;
+            QVERIFY2(seconds >= shortest && seconds <= longest,
+                     qPrintable(QString("%1 lasts %2 s").arg(file).arg(seconds)));
+            // Silent ends keep the cue from clicking as it starts and stops.
+            QCOMPARE(samples.front(), 0);
+            QCOMPARE(samples.back(), 0);
+            // The peak lies between -12 and -1 dBFS: audible, yet never clipping.
+            const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+            const int peak = std::max(-*low, *high);
+            QVERIFY2(peak >= 8231 && peak <= 29204, qPrintable(QString("peak %1").arg(peak)));
+        }
     }
-    const double seconds = samples.size() / 44100.0;
-    QVERIFY2(seconds >= shortest && seconds <= longest,
-             qPrintable(QStringLiteral("lasts %1 s").arg(seconds)));
-    // Silent ends keep the cue from clicking as it starts and stops.
-    QCOMPARE(samples.front(), 0);
-    QCOMPARE(samples.back(), 0);
-    // The peak lies between -12 and -1 dBFS: audible, yet never clipping.
-    const int peak = std::abs(*std::max_element(
-        samples.begin(), samples.end(), [](int a, int b) { return std::abs(a) < std::abs(b); }));
-    QVERIFY2(peak >= 8231 && peak <= 29204, qPrintable(QStringLiteral("peak %1").arg(peak)));
-}
+};
 
 QTEST_MAIN(TestArtwork)
 #include "tst_artwork.moc"

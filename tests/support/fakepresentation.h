@@ -4,6 +4,7 @@
 #include "core/engine/presentation.h"
 
 #include <algorithm>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,6 @@ public:
         int time;
         std::string what;
     };
-    // The uncovered picks at each UpdateNow, when the screen is brought up to date.
-    struct Frame {
-        int time;
-        int firstPick;
-        int secondPick;
-    };
     static constexpr int kPopLength = 120;
 
     void setCellButtonVisible(int cell, bool visible) override {
@@ -30,9 +25,10 @@ public:
     void invalidateAll() override { record("invalidateAll"); }
     void InvalidateCell(int cell) override { record("invalidateCell " + std::to_string(cell)); }
     void invalidateScoreBand() override { record("invalidateScoreBand"); }
+    // An update records the picks it brings on the screen: "update 4 5".
     void updateNow() override {
-        record("update");
-        frames.push_back({now, game->state().firstPick, game->state().secondPick});
+        const auto& s = game->state();
+        record("update " + std::to_string(s.firstPick) + ' ' + std::to_string(s.secondPick));
     }
     void wait(int ms) override {
         record("wait " + std::to_string(ms));
@@ -41,9 +37,8 @@ public:
     void startClock() override { clockRunning = true; }
     void stopClock() override { clockRunning = false; }
     void playSound(const std::string& path, bool wait) override {
-        sounds.push_back(path.substr(path.find_last_of('/') + 1));
-        soundPaths.push_back(path);
-        record("sound " + sounds.back());
+        sounds.push_back(path);
+        record("sound " + path.substr(path.find_last_of('/') + 1));
         now += wait ? kPopLength : 0;
     }
     void relabelCells(int row, int column) override {
@@ -54,22 +49,22 @@ public:
 
     void clear() {
         events.clear();
-        frames.clear();
         sounds.clear();
-        soundPaths.clear();
         now = 0;
     }
-    int count(const std::string& what) const {
-        return static_cast<int>(std::count_if(events.begin(), events.end(),
-                                              [&](const Event& e) { return e.what == what; }));
+    // The events that begin with `what`.
+    std::vector<Event> all(const std::string& what) const {
+        std::vector<Event> found;
+        for (const Event& e : events)
+            if (e.what.rfind(what, 0) == 0)
+                found.push_back(e);
+        return found;
     }
+    int count(const std::string& what) const { return static_cast<int>(all(what).size()); }
     int timeOf(const std::string& what) const {
-        for (const auto& e : events) {
-            if (e.what == what) {
-                return e.time;
-            }
-        }
-        return -1;
+        const auto e =
+            std::find_if(events.begin(), events.end(), [&](auto& e) { return e.what == what; });
+        return e == events.end() ? -1 : e->time;
     }
 
     const gemino::Game* game = nullptr;
@@ -79,9 +74,7 @@ public:
     int highlightColumn = -1;
     bool buttonVisible[gemino::kMaxCells] = {};
     std::vector<Event> events;
-    std::vector<Frame> frames;
-    std::vector<std::string> sounds;
-    std::vector<std::string> soundPaths;
+    std::vector<std::string> sounds; // the paths played
 
 private:
     void record(const std::string& what) { events.push_back({now, what}); }
@@ -90,10 +83,8 @@ private:
 // An image list of plain numbers, so a test can see how the deal reordered it.
 class FakeImageList : public gemino::ImageList {
 public:
-    explicit FakeImageList(int count) {
-        for (int i = 0; i < count; ++i) {
-            images.push_back(i);
-        }
+    explicit FakeImageList(int count) : images(count) {
+        std::iota(images.begin(), images.end(), 0);
     }
     int imageCount() const override { return static_cast<int>(images.size()); }
     void swapImages(int a, int b) override { std::swap(images[a], images[b]); }

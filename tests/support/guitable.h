@@ -18,13 +18,13 @@
 #include <QToolBar>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace gemino {
 struct SessionTestAccess {
     static ImageSet& images(GameSession& session) { return session.images_; }
-    static Game& game(GameSession& session) { return session.game_; }
 };
 } // namespace gemino
 
@@ -52,47 +52,30 @@ struct GuiTable {
         window->show();
         window->activateWindow();
         // Shortcuts only reach an active window; the tests that need them fail without it.
-        if (!QTest::qWaitForWindowActive(window.get())) {
+        if (!QTest::qWaitForWindowActive(window.get()))
             qWarning("the main window did not become active");
-        }
     }
 
     gemino::BoardView* board() const { return window->board(); }
     gemino::GameSession* session() const { return window->session(); }
     const gemino::GameState& state() const { return session()->game().state(); }
     gemino::ImageSet& images() const { return gemino::SessionTestAccess::images(*session()); }
-    gemino::GameState& mutableState() const {
-        return gemino::SessionTestAccess::game(*session()).mutableState();
-    }
     QToolBar* toolBar() const { return window->findChild<QToolBar*>(QStringLiteral("59392")); }
     QPushButton* button(int cell) const { return board()->cellButton(cell); }
     QAction* action(int id) const { return window->action(id); }
 
-    // Two cells holding the same image, other than `avoid`.
-    std::pair<int, int> pair(int avoid = -1) const {
+    // Two unmatched cells other than `avoid` holding the same image (or different ones).
+    std::pair<int, int> pair(int avoid = -1, bool same = true) const {
         const int n = session()->game().cellsInPlay();
-        for (int a = 0; a < n; ++a) {
-            for (int b = a + 1; b < n; ++b) {
-                if (a != avoid && b != avoid && !state().cellMatched[a] &&
-                    state().cellImage[a] == state().cellImage[b]) {
+        const gemino::GameState& s = state();
+        for (int a = 0; a < n; ++a)
+            for (int b = a + 1; b < n; ++b)
+                if (a != avoid && b != avoid && !s.cellMatched[a] && !s.cellMatched[b] &&
+                    (s.cellImage[a] == s.cellImage[b]) == same)
                     return {a, b};
-                }
-            }
-        }
         return {-1, -1};
     }
-    std::pair<int, int> mismatch() const {
-        const int n = session()->game().cellsInPlay();
-        for (int a = 0; a < n; ++a) {
-            for (int b = a + 1; b < n; ++b) {
-                if (!state().cellMatched[a] && !state().cellMatched[b] &&
-                    state().cellImage[a] != state().cellImage[b]) {
-                    return {a, b};
-                }
-            }
-        }
-        return {-1, -1};
-    }
+    std::pair<int, int> mismatch() const { return pair(-1, false); }
 
     QImage grab() const { return board()->grab().toImage(); }
 
@@ -102,42 +85,30 @@ struct GuiTable {
     std::unique_ptr<gemino::MainWindow> window;
 };
 
-// How many pixels of `image` inside `area` have exactly `color`.
-inline int countColor(const QImage& image, const QRect& area, QRgb color) {
+// How many pixels of `image` inside `area` pass `test`.
+template <typename Test> int countPixels(const QImage& image, const QRect& area, Test test) {
     int n = 0;
     const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            n += (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF);
-        }
-    }
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += test(image.pixel(x, y)) ? 1 : 0;
     return n;
+}
+
+// How many pixels of `image` inside `area` have exactly `color`.
+inline int countColor(const QImage& image, const QRect& area, QRgb color) {
+    return countPixels(image, area, [&](QRgb c) { return (c & 0xFFFFFF) == (color & 0xFFFFFF); });
 }
 
 // How many pixels inside `area` are nearly black, as anti-aliased black text is.
 inline int countDark(const QImage& image, const QRect& area) {
-    int n = 0;
-    const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QRgb c = image.pixel(x, y);
-            n += qRed(c) < 90 && qGreen(c) < 90 && qBlue(c) < 90;
-        }
-    }
-    return n;
+    return countPixels(image, area,
+                       [](QRgb c) { return qRed(c) < 90 && qGreen(c) < 90 && qBlue(c) < 90; });
 }
 
 // How many distinct colours `area` holds: one for an empty background, many for a picture.
 inline int distinctColors(const QImage& image, const QRect& area) {
-    std::vector<QRgb> seen;
-    const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QRgb c = image.pixel(x, y);
-            if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
-                seen.push_back(c);
-            }
-        }
-    }
+    std::set<QRgb> seen;
+    countPixels(image, area, [&](QRgb c) { return seen.insert(c).second; });
     return static_cast<int>(seen.size());
 }

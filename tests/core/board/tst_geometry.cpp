@@ -9,20 +9,17 @@ class TestGeometry : public QObject {
 private slots:
     void cellsLabelsAndRepaintAreas() {
         BoardGeometry g{8, 50, 12};
-        const struct {
-            int cell, x, y;
-            const char* label;
-        } cells[] = {{0, 10, 10, "A-1"}, {9, 72, 72, "B-2"}, {31, 444, 196, "H-4"}};
-        for (const auto& c : cells) {
-            QCOMPARE(ButtonX(g, c.cell), c.x);
-            QCOMPARE(ButtonY(g, c.cell), c.y);
-            QCOMPARE(cellLabel(g, c.cell), std::string(c.label));
+        for (const auto& [cell, x, y, label] :
+             {std::tuple{0, 10, 10, "A-1"}, {9, 72, 72, "B-2"}, {31, 444, 196, "H-4"}}) {
+            QCOMPARE(ButtonX(g, cell), x);
+            QCOMPARE(ButtonY(g, cell), y);
+            QCOMPARE(cellLabel(g, cell), std::string(label));
         }
         QCOMPARE(cellRepaintRects(g, 9)[0], (Rect{72, 72, 122, 122}));
         QCOMPARE(cellRepaintRects(g, 9)[1], (Rect{10, 122, 184, 134}));
         QCOMPARE(cellRepaintRects(g, 8)[1].left, 0); // never left of the window
-        // An image text is centred under its cell, reaching equally to both sides.
-        QCOMPARE(cellTextRect(g, 1, 90, 12), (Rect{52, 60, 142, 72}));
+        // An image text is centred under its cell; the odd pixel goes to the right.
+        QCOMPARE(cellTextRect(g, 1, 91, 12), (Rect{52, 60, 143, 72}));
         g.columns = 1;
         QCOMPARE(cellLabel(g, 3), std::string("A-4"));
         QCOMPARE(ButtonX(g, 3), 10);
@@ -30,30 +27,22 @@ private slots:
         QCOMPARE(cellLabel(g, 39), std::string("J-4"));
     }
 
-    void maximizeFillsTheWindow_data() {
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("expected");
-        // availW = W - 8, usedW = (c-1)*12 + 32; availH = H - 8, usedH = 3*20 + 48 + 19 + 2*46
-        QTest::newRow("wide window, height decides") << 8 << 2000 << 700 << (692 - 219) / 4;
-        QTest::newRow("narrow window, width decides") << 8 << 600 << 2000 << (592 - 116) / 8;
-        QTest::newRow("one column counts as four") << 1 << 600 << 2000 << (592 - 68) / 4;
-        QTest::newRow("ten columns") << 10 << 1000 << 2000 << (992 - 140) / 10;
-        QTest::newRow("tiny window goes negative") << 8 << 100 << 100 << -31;
-    }
+    // Edges 2 wide and 3 high, caption 19, menu 20, spacing 12: availW = W - 8,
+    // usedW = (c - 1) * 12 + 32, availH = H - 11, usedH = 3 * 20 + 48 + 19 + 2 * 48 = 223. Each
+    // side decides once where it divides evenly and once a pixel short of the next size, so no
+    // term can be a pixel off unseen.
     void maximizeFillsTheWindow() {
-        QFETCH(int, columns);
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, expected);
-        WindowMetrics m;
-        m.edgeX = m.edgeY = 2;
-        m.caption = 19;
-        m.menu = 20;
-        m.windowWidth = width;
-        m.windowHeight = height;
-        QCOMPARE(MaximizeButtonSize(m, columns, 12), expected);
+        // clang-format off
+        const struct { int columns, width, height, size; } cases[] = {
+            {8, 2000, 634, 100}, {8, 2000, 637, 100}, {8, 604, 2000, 60}, {8, 611, 2000, 60},
+            {1, 476, 2000, 100}, // one column counts as four
+            {8, 100, 100, -33},  // truncated toward zero
+        };
+        // clang-format on
+        for (const auto& c : cases) {
+            const WindowMetrics m{2, 3, 19, 20, c.width, c.height};
+            QCOMPARE(MaximizeButtonSize(m, c.columns, 12), c.size);
+        }
     }
 };
 

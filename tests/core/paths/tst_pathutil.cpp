@@ -29,6 +29,7 @@ private slots:
             QVERIFY(QFile(dir_.filePath(name)).open(QIODevice::WriteOnly));
 #ifdef Q_OS_UNIX
         QCOMPARE(mkfifo(QFile::encodeName(dir_.filePath("pipe.ims")).constData(), 0600), 0);
+        QVERIFY(QFile::link(dir_.filePath("Lost.ims"), dir_.filePath("link.ims")));
 #endif
         // Relative paths are looked up from here.
         QVERIFY(QDir::setCurrent(dir_.path()));
@@ -39,7 +40,7 @@ private slots:
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<bool>("driveSpec");
         QTest::addColumn<QString>("extension");
-        for (const char* path : {"C:", "c:\\", "Z:"})
+        for (const char* path : {"C:", "c:\\", "A:", "Z:", "a:", "z:"})
             Row(path, true, "");
         // Letters end where ASCII puts '@', '[', '`' and '{'.
         for (const char* path : {"C", "C:\\\\", "C:/", "1:", "C:\\x", "", "@:", "[:", "`:", "{:"})
@@ -73,6 +74,7 @@ private slots:
         Row("ic \t\r\n dll", "ic", "dll", 0);
         Row("icons", "icons", "", 0);
         Row("exe\tdll ico", "exe\tdll", "ico", 0);
+        Row("ZIP", "ZIP", "", 6);
     }
     void words() {
         QFETCH(QByteArray, list);
@@ -82,17 +84,19 @@ private slots:
         std::string words = list.toStdString();
         QCOMPARE(QString::fromStdString(PopWord(words)), word);
         QCOMPARE(QString::fromStdString(words), rest);
-        QCOMPARE(FindWordIndex("exe   dll ico icl  bmp", word.toStdString()), index);
+        QCOMPARE(FindWordIndex("exe   dll ico icl  bmp zip", word.toStdString()), index);
     }
 
     // '?' stands for one character, however many bytes it takes, and a hostile pattern must not
     // take exponential time.
     void wildcardMatch() {
         const std::string hostile = std::string(100, '*') + "a*a*a*a*a*a*a*a*b";
-        QVERIFY(!gemino::pathutil::wildcardMatch("?.ico", "ab.ico"));
-        QVERIFY(!gemino::pathutil::wildcardMatch("a*b*c", "aXXbYY"));
-        QVERIFY(gemino::pathutil::wildcardMatch("*ab", "aab"));
-        QVERIFY(gemino::pathutil::wildcardMatch("G?nse", "Gänse"));
+        for (const auto& [pattern, name, match] : {std::tuple{"?.ico", "ab.ico", false},
+                                                   {"a*b*c", "aXXbYY", false},
+                                                   {"*ab", "aab", true},
+                                                   {"ab**", "ab", true},
+                                                   {"G?nse", "Gänse", true}})
+            QCOMPARE(gemino::pathutil::wildcardMatch(pattern, name), match);
         QVERIFY(!gemino::pathutil::wildcardMatch(hostile, std::string(4000, 'a')));
         QVERIFY(gemino::pathutil::wildcardMatch('*' + hostile, std::string(4000, 'a') + 'b'));
     }
@@ -119,8 +123,10 @@ private slots:
         // A NUL would cut the path short where the system sees it.
         Row(QByteArray("@/a.ico\0x", 9), false, "", "", false);
 #ifdef Q_OS_UNIX
-        // Asked about, never opened: a FIFO without a writer would block.
+        // Asked about, never opened: a FIFO without a writer would block. A link to nothing is
+        // nothing.
         Row("@/pipe.ims", true, "pipe", "@", false);
+        Row("@/link.ims", false, "", "", false);
         const QString top = '/' + dir_.path().section('/', 1, 1);
         Row(top.toUtf8(), true, top.mid(1), "/", true);
 #endif

@@ -1,4 +1,3 @@
-#include "core/board/geometry.h"
 #include "qt/app/commands.h"
 #include "support/guitable.h"
 
@@ -8,21 +7,11 @@
 
 using namespace gemino;
 
-namespace {
-
-QRect cellRect(const GuiTable& t, int cell) {
-    const BoardGeometry g = t.board()->geometry();
-    return QRect(ButtonX(g, cell), ButtonY(g, cell), g.buttonSize, g.buttonSize);
-}
-
-} // namespace
-
 class TestBoardView : public QObject {
     Q_OBJECT
 private slots:
     void aWholeTwoPlayerGameByMouse() {
-        GuiTable t(1); // four cells, two pairs
-        QCOMPARE(t.settings.numberPlayers, 2);
+        GuiTable t(1); // four cells, two pairs, two players
         const QImage before = t.grab();
         const QRect scoreLine1(10, 258, 300, 30);
         QVERIFY(countColor(before, scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
@@ -30,11 +19,8 @@ private slots:
         // Player 1 misses: both cells show their pictures while the pair is judged.
         const auto [a, b] = t.mismatch();
         QTest::mouseClick(t.button(a), Qt::LeftButton);
-        QVERIFY(!t.button(a)->isVisible());
-        QVERIFY(distinctColors(t.grab(), cellRect(t, a)) > 3);
+        QVERIFY(distinctColors(t.grab(), t.button(a)->geometry()) > 3);
         QTest::mouseClick(t.button(b), Qt::LeftButton);
-        QVERIFY(t.button(a)->isVisible() && t.button(b)->isVisible());
-        QCOMPARE(t.state().currentPlayer, 1);
         const QImage turn2 = t.grab();
         QCOMPARE(countColor(turn2, scoreLine1, qRgb(255, 0, 0)), 0);
         QVERIFY(countColor(turn2, QRect(10, 290, 300, 30), qRgb(255, 0, 0)) > 20);
@@ -47,15 +33,16 @@ private slots:
             if (k == 0) {
                 // A found pair leaves a square with its finder's name and no picture.
                 const QImage removed = t.grab();
-                QVERIFY(countColor(removed, cellRect(t, c).adjusted(0, 0, 0, -49), qRgb(0, 0, 0)) >=
-                        40);
-                QVERIFY(countDark(removed, cellRect(t, c).adjusted(2, 2, -2, -2)) > 5);
+                QVERIFY(countColor(removed, t.button(c)->geometry().adjusted(0, 0, 0, -49),
+                                   qRgb(0, 0, 0)) >= 40);
+                QVERIFY(countDark(removed, t.button(c)->geometry().adjusted(2, 2, -2, -2)) > 5);
+                // Only the first 8 characters of a name are shown: "Player 2" exactly.
+                t.settings.player2Name = "Player 2 and more";
+                QCOMPARE(t.grab().copy(t.button(c)->geometry()),
+                         removed.copy(t.button(c)->geometry()));
             }
         }
-        QVERIFY(t.state().gameOver);
-        QCOMPARE(t.state().scores[1], 250);
-        QVERIFY(std::find(t.sound.played.begin(), t.sound.played.end(), "You Won.wav") !=
-                t.sound.played.end());
+        QCOMPARE(t.sound.played.back(), std::string("You Won.wav"));
 
         // The end: tiles everywhere and the banner white on blue at the top.
         const QImage end = t.grab();
@@ -65,31 +52,6 @@ private slots:
         QVERIFY(countColor(end, QRect(10, 258, 100, 30), qRgb(255, 255, 255)) > 100);
         QVERIFY(countColor(end, QRect(10, 290, 100, 30), qRgb(255, 255, 255)) > 100);
         QVERIFY(distinctColors(end, QRect(end.width() - 40, end.height() - 40, 32, 32)) > 3);
-        for (int i = 0; i < 4; ++i) {
-            QVERIFY(!t.button(i)->isVisible());
-        }
-    }
-
-    void aTieShowsGameIsATie() {
-        GuiTable t(1);
-        auto [a, b] = t.pair();
-        QTest::mouseClick(t.button(a), Qt::LeftButton);
-        QTest::mouseClick(t.button(b), Qt::LeftButton);
-        auto& s = t.mutableState();
-        s.currentPlayer = 1;
-        s.streak = 0;
-        s.scores = {100, 0};
-        const auto [c, d] = t.pair();
-        QTest::mouseClick(t.button(c), Qt::LeftButton);
-        QTest::mouseClick(t.button(d), Qt::LeftButton);
-        QVERIFY(t.state().gameOver);
-        QCOMPARE(t.state().scores[1], 100);
-        QVERIFY(std::find(t.sound.played.begin(), t.sound.played.end(), "You Won.wav") ==
-                t.sound.played.end());
-        // One banner line only.
-        const QImage end = t.grab();
-        QVERIFY(countColor(end, QRect(0, 10, end.width(), 37), qRgb(0, 0, 255)) > 200);
-        QCOMPARE(countColor(end, QRect(0, 60, end.width(), 30), qRgb(0, 0, 255)), 0);
     }
 
     void keysChooseCellsAndLetShortcutsThrough() {
@@ -112,63 +74,18 @@ private slots:
         // Ctrl+E is a column, Shift+F a set.
         QTest::keyClick(t.board(), Qt::Key_E, Qt::ControlModifier);
         QCOMPARE(t.state().selectedColumn, 4);
-        QTest::keyClick(t.board(), Qt::Key_Escape);
-        QCOMPARE(t.state().selectedColumn, -1);
         QTest::keyClick(t.board(), Qt::Key_F, Qt::ShiftModifier);
         QCOMPARE(t.settings.standardSetName, std::string("flags"));
 
-        // Keypad digits choose nothing.
-        QTest::keyClick(t.board(), Qt::Key_A);
-        QTest::keyClick(t.board(), Qt::Key_1, Qt::KeypadModifier);
-        QCOMPARE(t.state().firstPick, -1);
-        QCOMPARE(t.state().selectedColumn, 0);
-    }
-
-    void keysWorkWhileACellButtonHasTheFocus() {
-        GuiTable t(8);
+        // Keypad digits choose nothing; keys reach the board from a focused cell button too.
         t.button(5)->setFocus();
         QTest::keyClick(t.button(5), Qt::Key_A);
+        QTest::keyClick(t.button(5), Qt::Key_1, Qt::KeypadModifier);
+        QCOMPARE(t.state().firstPick, -1);
         QTest::keyClick(t.button(5), Qt::Key_1);
         QCOMPARE(t.state().firstPick, 0);
         QTest::keyClick(t.button(5), Qt::Key_T, Qt::ControlModifier);
         QVERIFY(!t.state().timedGame); // in play: the switch is disabled
-    }
-
-    void matchedAndUncoveredCellsStayHiddenThroughALayout() {
-        GuiTable t(2);
-        const auto [a, b] = t.pair();
-        QTest::mouseClick(t.button(a), Qt::LeftButton);
-        QTest::mouseClick(t.button(b), Qt::LeftButton);
-        const int picked = t.pair().first; // an unmatched cell
-        QTest::mouseClick(t.button(picked), Qt::LeftButton);
-        t.board()->LayoutButtons();
-        for (int i = 0; i < 8; ++i) {
-            QCOMPARE(t.button(i)->isVisible(), i != a && i != b && i != picked);
-        }
-    }
-
-    void maximizeSizesTheButtonsToFitTheView() {
-        GuiTable t(8);
-        t.window->resize(1000, 800);
-        QTest::qWait(0);
-        t.action(command::MaximizeButtons)->trigger();
-        const int size = t.settings.buttonSize;
-        QVERIFY2(size > 50, qPrintable(QString::number(size)));
-        QCOMPARE(std::get<int>(t.store.values().at("Button Size")), size);
-        QCOMPARE(std::get<int>(t.store.values().at("Button Spacing")), 12);
-        QCOMPARE(t.button(0)->size(), QSize(size, size));
-        // The whole board and both score lines fit in the view.
-        const BoardGeometry g = t.board()->geometry();
-        QVERIFY(ButtonX(g, 7) + size <= t.board()->width());
-        QVERIFY(scoreTop(g) + 62 <= t.board()->height());
-        QVERIFY(t.state().awaitingFirstPick); // no new deal
-
-        // A narrow board is sized as if it had four columns.
-        GuiTable narrow(1);
-        narrow.window->resize(1000, 800);
-        QTest::qWait(0);
-        narrow.action(command::MaximizeButtons)->trigger();
-        QVERIFY(narrow.settings.buttonSize <= size + 40);
     }
 
     void ticksDuringAWaitAreMergedAndHandledAfterIt() {
@@ -192,30 +109,29 @@ private slots:
         QCOMPARE(t.state().elapsedSeconds, 1);
     }
 
-    void previewShowsEveryImageAndNoScoreboard() {
+    // The preview shows every image and no scoreboard; a flag shows its country below it.
+    void previewAndImageTexts() {
         GuiTable t(2);
         t.board()->setTimeScale(0.01);
         QImage during;
-        QTimer::singleShot(10, t.board(), [&] { during = t.grab(); });
+        bool changesAllowed = true; // set commands and layout are off during the preview
+        QTimer::singleShot(10, t.board(), [&] {
+            during = t.grab();
+            changesAllowed = t.action(command::UseCustomImageSet)->isEnabled() ||
+                             t.action(command::BoardLayout)->isEnabled() ||
+                             t.action(command::MaximizeButtons)->isEnabled();
+        });
         t.action(command::ShowAllImages)->trigger();
-        QVERIFY(!during.isNull());
-        for (int i = 0; i < 8; ++i) {
-            QVERIFY(distinctColors(during, cellRect(t, i)) > 3);
-        }
+        QVERIFY(!during.isNull() && !changesAllowed);
+        for (int i = 0; i < 8; ++i)
+            QVERIFY(distinctColors(during, t.button(i)->geometry()) > 3);
         QCOMPARE(countColor(during, QRect(10, 258, 300, 62), qRgb(255, 0, 0)), 0);
-        QVERIFY(t.button(0)->isVisible());
-        QVERIFY(t.action(command::ShowAllImages)->isEnabled());
-    }
 
-    void flagsShowTheirCountryBelowTheImage() {
-        GuiTable t(8);
         t.action(command::FlagSet)->trigger();
-        QTest::mouseClick(t.button(9), Qt::LeftButton);
-        const QRect band(ButtonX(t.board()->geometry(), 9) - 20,
-                         ButtonY(t.board()->geometry(), 9) + 50, 90, 12);
+        QTest::mouseClick(t.button(3), Qt::LeftButton);
+        const QRect band = t.button(3)->geometry().translated(0, 50).adjusted(-20, 0, 20, -38);
         QVERIFY(countDark(t.grab(), band) > 5);
         t.settings.displayImageText = false;
-        t.board()->update();
         QCOMPARE(countDark(t.grab(), band), 0);
     }
 };

@@ -1,5 +1,6 @@
 // Playing image set files and icon libraries. Pictures are drawn here with QImage, icons are
 // packed by icotool (icoutils) and icon libraries laid out by the NE helper of tests/support.
+#include "core/board/geometry.h"
 #include "core/imagesets/imsformat.h"
 #include "qt/app/commands.h"
 #include "qt/imagesets/imageset.h"
@@ -52,9 +53,8 @@ class TestCustomSets : public QObject {
     // Sources k with text "T<k>".
     bool writeSet(const QString& name, const QStringList& sources) {
         std::vector<ImsEntry> entries;
-        for (int k = 0; k < sources.size(); ++k) {
+        for (int k = 0; k < sources.size(); ++k)
             entries.push_back({0, sources[k].toStdString(), "T" + std::to_string(k)});
-        }
         return saveImageSetFile(filePath(name).toStdString(), entries).ok();
     }
 
@@ -122,112 +122,100 @@ private slots:
         setFileDialogHook([this](QFileDialog&) { return answer_; });
     }
 
-    void playsAChosenSet_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("images");
-        QTest::addColumn<int>("bitmaps");
-        QTest::addColumn<int>("fit"); // the columns afterwards
-        QTest::addColumn<QString>("message");
+    void playsAChosenSet() {
         const QString reduced = "Not Enough Images: The number of columns of buttons had to be "
                                 "reduced due to the number of ";
-        const QString images = reduced + "images in the image set.";
-        const QString icons = reduced + "icons in the icon library.";
-        QTest::newRow("6 usable images, 8 columns") << "six.ims" << 8 << 6 << 6 << 3 << images;
-        QTest::newRow("20 images never reduce") << "twenty.ims" << 10 << 20 << 20 << 10 << "";
-        QTest::newRow("dot only in a folder name") << "dotted.ims" << 2 << 4 << 0 << 2 << "";
-        QTest::newRow("7-icon library, 10 columns") << "lib7.icl" << 10 << 7 << 0 << 3 << icons;
-        QTest::newRow("50-icon library") << "lib50.icl" << 10 << 20 << 0 << 10 << "";
-        QTest::newRow("ICL in capitals") << "CAPS.ICL" << 3 << 7 << 0 << 3 << "";
-    }
-    void playsAChosenSet() {
-        QFETCH(QString, file);
-        QFETCH(int, columns);
-        QFETCH(int, images);
-        QFETCH(int, bitmaps);
-        QFETCH(int, fit);
-        QFETCH(QString, message);
-        GuiTable t(columns);
-        choose(t, filePath(file));
+        const QString byImages = reduced + "images in the image set.";
+        const QString byIcons = reduced + "icons in the icon library.";
+        // The file, the columns before, its images, bitmaps among them, the columns after, the
+        // message shown: 6 usable images of 8 columns; 20 never reduce; a dot only in a folder
+        // name; libraries of 7 and of 50 icons; ICL in capitals.
+        const std::tuple<const char*, int, int, int, int, QString> cases[] = {
+            {"six.ims", 8, 6, 6, 3, byImages}, {"twenty.ims", 10, 20, 20, 10, ""},
+            {"dotted.ims", 2, 4, 0, 2, ""},    {"lib7.icl", 10, 7, 0, 3, byIcons},
+            {"lib50.icl", 10, 20, 0, 10, ""},  {"CAPS.ICL", 3, 7, 0, 3, ""}};
+        for (const auto& [file, columns, images, bitmaps, fit, message] : cases) {
+            shown_.clear();
+            GuiTable t(columns);
+            choose(t, filePath(file));
 
-        // Each image has a picture of its own: a bitmap of its file or a distinct icon.
-        const ImageSet& set = t.images();
-        QCOMPARE(set.imageCount(), images);
-        std::set<QString> distinct;
-        int loadedBitmaps = 0;
-        for (int i = 0; i < images; ++i) {
-            const CSetImage* image = set.image(i);
-            loadedBitmaps += image->isBitmap;
-            distinct.insert(image->isBitmap ? image->path
-                                            : QString::number(iconNumber(image->icon)));
+            // Each image has a picture of its own: a bitmap of its file or a distinct icon.
+            const ImageSet& set = t.images();
+            QCOMPARE(set.imageCount(), images);
+            std::set<QString> distinct;
+            int loadedBitmaps = 0;
+            for (int i = 0; i < images; ++i) {
+                const CSetImage* image = set.image(i);
+                loadedBitmaps += image->isBitmap;
+                distinct.insert(image->isBitmap ? image->path
+                                                : QString::number(iconNumber(image->icon)));
+            }
+            QCOMPARE(loadedBitmaps, bitmaps);
+            QCOMPARE(static_cast<int>(distinct.size()), images);
+
+            QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
+            QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
+            QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
+            QVERIFY(!t.action(command::MiscSet)->isChecked());
+            QCOMPARE(t.session()->game().cellsInPlay(), 4 * fit); // dealt anew
         }
-        QCOMPARE(loadedBitmaps, bitmaps);
-        QCOMPARE(static_cast<int>(distinct.size()), images);
-
-        QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
-        QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
-        QVERIFY(!t.action(command::MiscSet)->isChecked());
-        // A new deal of the new images on the fitted board.
-        QCOMPARE(t.session()->game().cellsInPlay(), 4 * fit);
-        const auto& cells = t.state().cellImage;
-        QVERIFY(
-            std::all_of(cells.begin(), cells.begin() + 4 * fit, [&](int c) { return c < images; }));
     }
 
-    void unplayableSetIsNotPlayed_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("message"); // %1 is the file
-        QTest::newRow("one usable image")
-            << "one.ims"
-            << "Not Enough Images: The image set\n%1\nnames only one image file that can be found."
-               "\n\nA game needs at least 2 images, so the images in play are kept.";
-        QTest::newRow("count larger than the file")
-            << "short.ims"
-            << "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt ends after 1 "
-               "of the 5 images it announces.\n\nThe images in play are kept.";
-    }
+    // Chosen, a set with one usable image or fewer entries than it announces leaves the set in
+    // play and the settings as they were; stored by an earlier run, it gives way to misc for
+    // this run only, and quietly.
     void unplayableSetIsNotPlayed() {
-        QFETCH(QString, file);
-        QFETCH(QString, message);
-        // Chosen, it leaves the set in play and the settings as they were.
-        GuiTable t(8);
-        const CSetImage* first = t.images().image(0);
-        const int writes = t.store.writeCount();
-        choose(t, filePath(file));
-        QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
-        QCOMPARE(t.images().image(0), first);
-        QCOMPARE(t.store.writeCount(), writes);
-        QVERIFY(t.action(command::MiscSet)->isChecked());
+        for (const auto& [file, message] :
+             {std::pair<QString, QString>{
+                  "one.ims", "Not Enough Images: The image set\n%1\nnames only one image file that "
+                             "can be found."
+                             "\n\nA game needs at least 2 images, so the images in play are kept."},
+              {"short.ims",
+               "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt "
+               "ends after 1 of the 5 images it announces.\n\nThe images in play are kept."}}) {
+            shown_.clear();
+            GuiTable t(8);
+            const CSetImage* first = t.images().image(0);
+            const int writes = t.store.writeCount();
+            choose(t, filePath(file));
+            QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
+            QCOMPARE(t.images().image(0), first);
+            QCOMPARE(t.store.writeCount(), writes);
+            QVERIFY(t.action(command::MiscSet)->isChecked());
 
-        // Stored by an earlier run, it gives way to misc for this run only, and quietly.
-        shown_.clear();
-        MemorySettingsStore store;
-        GameSettings settings;
-        RecordingSound sound;
-        settings.standardSetName.clear();
-        settings.customSetPath = filePath(file).toStdString();
-        MainWindow window(settings, store, sound);
-        window.session()->initialize();
-        QCOMPARE(window.session()->images().imageCount(), 20);
-        QCOMPARE(settings.standardSetName, std::string("misc"));
-        QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
-        QVERIFY(shown_.isEmpty());
+            shown_.clear();
+            MemorySettingsStore store;
+            GameSettings settings;
+            RecordingSound sound;
+            settings.standardSetName.clear();
+            settings.customSetPath = filePath(file).toStdString();
+            MainWindow window(settings, store, sound);
+            window.session()->initialize();
+            QCOMPARE(window.session()->images().imageCount(), 20);
+            QCOMPARE(settings.standardSetName, std::string("misc"));
+            QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
+            QVERIFY(shown_.isEmpty());
+        }
     }
 
-    void bitmapsAreReloadedSharpAtTheNewSize() {
-        GuiTable t(2);
-        QVERIFY(writeSet("sharp.ims", pictures_.mid(0, 3)));
-        choose(t, filePath("sharp.ims"));
-        const int before = t.settings.buttonSize;
+    // Maximize fits the whole board and both score lines into the view, stores the size, deals
+    // nothing, and reloads every bitmap sharp at the new size.
+    void maximizeFitsTheViewAndReloadsBitmapsSharp() {
+        GuiTable t(8);
+        choose(t, filePath("twenty.ims"));
         t.window->resize(1000, 800);
         QTest::qWait(0);
         t.action(command::MaximizeButtons)->trigger();
         const int size = t.settings.buttonSize;
-        QVERIFY(size != before);
-        for (int i = 0; i < 3; ++i) {
+        QVERIFY2(size > 50, qPrintable(QString::number(size)));
+        QCOMPARE(t.store.ReadInt("Button Size", 0), size);
+        const BoardGeometry g = t.board()->geometry();
+        QVERIFY(ButtonX(g, 7) + size <= t.board()->width());
+        QVERIFY(scoreTop(g) + 62 <= t.board()->height());
+        QVERIFY(t.state().awaitingFirstPick);
+        for (int i = 0; i < 20; ++i) {
             const CSetImage* image = t.images().image(i);
-            QVERIFY(image->isBitmap);
+            QCOMPARE(image->text, "T" + QString::number(pictures_.indexOf(image->path)));
             const QImage direct = loadPictureImage(image->path, size);
             QCOMPARE(image->bitmap.toImage().convertToFormat(direct.format()), direct);
         }
