@@ -272,10 +272,8 @@ private slots:
         QMenu* game = shownMenu(popupOf(t, 0));
         auto* style = qobject_cast<GlyphMenuStyle*>(game->style());
         const QRect exit = game->actionGeometry(t.action(Exit));
-        // The offscreen screen has 32 bits per pixel: the flat look.
+        // The offscreen screen has 32 bits per pixel: the flat look, unless asked otherwise.
         QCOMPARE(style->look(), GlyphMenuStyle::Look::Automatic);
-        QCOMPARE(Shot(game).at(exit.left() + 25, exit.top() + 1),
-                 TintTowardBlack(Shot(game).c.window, 0.02));
 
         style->setLook(GlyphMenuStyle::Look::Classic);
         game->setActiveAction(t.action(NewGame));
