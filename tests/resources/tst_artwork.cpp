@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QColor>
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -56,7 +55,7 @@ const FlagLook kFlags[] = {
     {"France", {{5, 16, 0x002395}, {16, 16, kWhite}, {27, 16, 0xED2939}}},
     {"Ireland", {{5, 16, 0x169B62}, {16, 16, kWhite}, {27, 16, 0xFF883E}}},
     {"Italy", {{5, 16, 0x009246}, {16, 16, kWhite}, {27, 16, 0xCE2B37}}},
-    {"Japan", {{16, 16, 0xBC002D}, {4, 9, kWhite}, {27, 23, kWhite}}},
+    {"Japan", {{16, 16, 0xBC002D}, {12.5, 16, 0xBC002D}, {4, 9, kWhite}, {27, 23, kWhite}}},
     {"Mexico", {{5, 16, 0x006847}, {16, 8, kWhite}, {27, 16, 0xCE1126}, {15.5, 15, 0x7B4A1E}}},
     {"Netherlands", {{16, 9, 0xAE1C28}, {16, 16, kWhite}, {16, 23, 0x21468B}}},
     {"New Zealand", {{28, 24, kUkBlue}, {9, 11, kUkRed}, {23.5, 22, kUkRed}}},
@@ -122,134 +121,121 @@ class TestArtwork : public QObject {
     Q_OBJECT
 
 private slots:
-    void pictureRenders_data();
-    void pictureRenders();
-    void flagShowsItsCountry_data();
-    void flagShowsItsCountry();
-    void cueIsPlayablePcm_data();
-    void cueIsPlayablePcm();
-};
+    void pictureRenders_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("coverage");
+        QTest::addColumn<bool>("clearCorners");
+        // 139 serves two sets with one picture; any other shared file is a slip in the table.
+        QSet<QString> files;
+        for (const auto* ids :
+             {&MISC_ICON_IDS, &TRAFFIC_ICON_IDS, &COMPUTER_ICON_IDS, &FLAG_ICON_IDS}) {
+            for (const int id : *ids) {
+                files.insert(iconPath(id));
+                for (const int size : {32, 200}) {
+                    QTest::addRow("#%d at %d", id, size)
+                        << iconPath(id) << QSize(size, size) << 0.05 << true;
+                }
+            }
+        }
+        QCOMPARE(files.size(), 79);
+        // Menu items and toolbar buttons both reserve 16 x 15 pixels for the picture.
+        for (const int command : kToolbarCommands) {
+            QTest::addRow("toolbar %d", command) << QStringLiteral(":/toolbar/%1.svg").arg(command)
+                                                 << QSize(16, 15) << 0.15 << false;
+        }
+        for (const int size : {16, 256}) {
+            QTest::addRow("program icon at %d", size)
+                << iconPath(kProgramIconId) << QSize(size, size) << 0.5 << true;
+        }
+    }
 
-void TestArtwork::pictureRenders_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<double>("coverage");
-    QTest::addColumn<bool>("clearCorners");
-    // 139 serves two sets with one picture; any other shared file is a slip in the table.
-    QSet<QString> files;
-    for (const auto* ids :
-         {&MISC_ICON_IDS, &TRAFFIC_ICON_IDS, &COMPUTER_ICON_IDS, &FLAG_ICON_IDS}) {
-        for (const int id : *ids) {
-            files.insert(iconPath(id));
-            for (const int size : {32, 200}) {
-                QTest::addRow("#%d at %d", id, size)
-                    << iconPath(id) << QSize(size, size) << 0.05 << true;
+    void pictureRenders() {
+        QFETCH(QString, path);
+        QFETCH(QSize, size);
+        QFETCH(double, coverage);
+        QFETCH(bool, clearCorners);
+        const QImage image = render(path, size);
+        QVERIFY2(!image.isNull(), qPrintable(path + " is missing or does not parse"));
+        QVERIFY2(
+            paintedShare(image) > coverage,
+            qPrintable(QStringLiteral("only %1 of the pixels painted").arg(paintedShare(image))));
+        if (clearCorners) {
+            const int r = size.width() - 1;
+            const int b = size.height() - 1;
+            for (const QPoint corner : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)}) {
+                QCOMPARE(qAlpha(image.pixel(corner)), 0);
             }
         }
     }
-    QCOMPARE(files.size(), 79);
-    // Menu items and toolbar buttons both reserve 16 x 15 pixels for the picture.
-    for (const int command : kToolbarCommands) {
-        QTest::addRow("toolbar %d", command)
-            << QStringLiteral(":/toolbar/%1.svg").arg(command) << QSize(16, 15) << 0.15 << false;
-    }
-    for (const int size : {16, 256}) {
-        QTest::addRow("program icon at %d", size)
-            << iconPath(kProgramIconId) << QSize(size, size) << 0.5 << true;
-    }
-}
 
-void TestArtwork::pictureRenders() {
-    QFETCH(QString, path);
-    QFETCH(QSize, size);
-    QFETCH(double, coverage);
-    QFETCH(bool, clearCorners);
-    const QImage image = render(path, size);
-    QVERIFY2(!image.isNull(), qPrintable(path + " is missing or does not parse"));
-    QVERIFY2(paintedShare(image) > coverage,
-             qPrintable(QStringLiteral("only %1 of the pixels painted").arg(paintedShare(image))));
-    if (clearCorners) {
-        const int r = size.width() - 1;
-        const int b = size.height() - 1;
-        for (const QPoint corner : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)}) {
-            QCOMPARE(qAlpha(image.pixel(corner)), 0);
+    // Each flag in its place in the set, under its country's name, in its colours.
+    void flagShowsItsCountry() {
+        for (std::size_t k = 0; k < std::size(kFlags); ++k) {
+            QCOMPARE(QString(FLAG_TEXTS.at(k)), QString(kFlags[k].country));
+            const QImage image = render(iconPath(FLAG_ICON_IDS.at(k)), QSize(64, 64));
+            for (const Sample& sample : kFlags[k].samples) {
+                const QRgb got = image.pixel(int(sample.x * 2), int(sample.y * 2));
+                QVERIFY2(near(got, sample.colour),
+                         qPrintable(QStringLiteral("%1 at (%2, %3): %4")
+                                        .arg(kFlags[k].country)
+                                        .arg(sample.x)
+                                        .arg(sample.y)
+                                        .arg(QColor::fromRgba(got).name(QColor::HexArgb))));
+            }
         }
     }
-}
 
-void TestArtwork::flagShowsItsCountry_data() {
-    QTest::addColumn<int>("position");
-    for (int k = 0; k < int(std::size(kFlags)); ++k) {
-        QTest::newRow(kFlags[k].country) << k;
+    void cueIsPlayablePcm_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("shortest");
+        QTest::addColumn<double>("longest");
+        QTest::newRow("match") << "Match.wav" << 0.2 << 0.4;
+        QTest::newRow("bonus") << "Bonus.wav" << 0.45 << 0.8;
+        // Each pop holds up the scoring of a streak by its own length.
+        QTest::newRow("pop") << "Pop.wav" << 0.10 << 0.15;
+        QTest::newRow("you won") << "You Won.wav" << 1.5 << 2.0;
     }
-}
 
-void TestArtwork::flagShowsItsCountry() {
-    QFETCH(int, position);
-    const FlagLook& flag = kFlags[position];
-    QCOMPARE(QString::fromUtf8(FLAG_TEXTS.at(position)), QString::fromUtf8(flag.country));
-    const QImage image = render(iconPath(FLAG_ICON_IDS.at(position)), QSize(64, 64));
-    QVERIFY(!image.isNull());
-    for (const Sample& sample : flag.samples) {
-        const QRgb got = image.pixel(int(sample.x * 2), int(sample.y * 2));
-        QVERIFY2(near(got, sample.colour),
-                 qPrintable(QStringLiteral("at (%1, %2): got %3, expected %4")
-                                .arg(sample.x)
-                                .arg(sample.y)
-                                .arg(QColor::fromRgba(got).name(QColor::HexArgb))
-                                .arg(QColor(sample.colour).name())));
+    void cueIsPlayablePcm() {
+        QFETCH(QString, file);
+        QFETCH(double, shortest);
+        QFETCH(double, longest);
+        QFile wav(QDir(QStringLiteral(GEMINO_SOUND_DIR)).filePath(file));
+        QVERIFY2(wav.open(QIODevice::ReadOnly), qPrintable(wav.fileName() + " was not built"));
+        const QByteArray bytes = wav.readAll();
+        QVERIFY2(bytes.size() > 46 && bytes.size() % 2 == 0, "truncated or odd-sized file");
+
+        // 16-bit PCM, mono, 44.1 kHz, sizes matching the file: what every audio backend plays.
+        const auto dataBytes = quint32(bytes.size() - 44);
+        const auto le = [](quint32 v, int n) {
+            QByteArray b(4, '\0');
+            qToLittleEndian(v, b.data());
+            return b.left(n);
+        };
+        // RIFF size, format size, PCM, channels, rate, byte rate, block align, bits, data size.
+        const QByteArray header = "RIFF" + le(36 + dataBytes, 4) + "WAVEfmt " + le(16, 4) +
+                                  le(1, 2) + le(1, 2) + le(44100, 4) + le(88200, 4) + le(2, 2) +
+                                  le(16, 2) + "data" + le(dataBytes, 4);
+        QCOMPARE(bytes.left(44).toHex(' '), header.toHex(' '));
+
+        std::vector<int> samples(dataBytes / 2);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 44 + 2 * i);
+        }
+        const double seconds = samples.size() / 44100.0;
+        QVERIFY2(seconds >= shortest && seconds <= longest,
+                 qPrintable(QStringLiteral("lasts %1 s").arg(seconds)));
+        // Silent ends keep the cue from clicking as it starts and stops.
+        QCOMPARE(samples.front(), 0);
+        QCOMPARE(samples.back(), 0);
+        // The peak lies between -12 and -1 dBFS: audible, yet never clipping.
+        const int peak =
+            std::abs(*std::max_element(samples.begin(), samples.end(),
+                                       [](int a, int b) { return std::abs(a) < std::abs(b); }));
+        QVERIFY2(peak >= 8231 && peak <= 29204, qPrintable(QStringLiteral("peak %1").arg(peak)));
     }
-}
-
-void TestArtwork::cueIsPlayablePcm_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<double>("shortest");
-    QTest::addColumn<double>("longest");
-    QTest::newRow("match") << "Match.wav" << 0.2 << 0.4;
-    QTest::newRow("bonus") << "Bonus.wav" << 0.45 << 0.8;
-    // Each pop holds up the scoring of a streak by its own length.
-    QTest::newRow("pop") << "Pop.wav" << 0.10 << 0.15;
-    QTest::newRow("you won") << "You Won.wav" << 1.5 << 2.0;
-}
-
-void TestArtwork::cueIsPlayablePcm() {
-    QFETCH(QString, file);
-    QFETCH(double, shortest);
-    QFETCH(double, longest);
-    QFile wav(QDir(QStringLiteral(GEMINO_SOUND_DIR)).filePath(file));
-    QVERIFY2(wav.open(QIODevice::ReadOnly), qPrintable(wav.fileName() + " was not built"));
-    const QByteArray bytes = wav.readAll();
-    QVERIFY2(bytes.size() > 46 && bytes.size() % 2 == 0, "truncated or odd-sized file");
-
-    // 16-bit PCM, mono, 44.1 kHz, sizes matching the file: what every audio backend plays.
-    const auto dataBytes = quint32(bytes.size() - 44);
-    QByteArray header;
-    QDataStream out(&header, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + dataBytes);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(44100) << quint32(88200) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << dataBytes;
-    QCOMPARE(bytes.left(44).toHex(' '), header.toHex(' '));
-
-    std::vector<int> samples(dataBytes / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 44 + 2 * i);
-    }
-    const double seconds = samples.size() / 44100.0;
-    QVERIFY2(seconds >= shortest && seconds <= longest,
-             qPrintable(QStringLiteral("lasts %1 s").arg(seconds)));
-    // Silent ends keep the cue from clicking as it starts and stops.
-    QCOMPARE(samples.front(), 0);
-    QCOMPARE(samples.back(), 0);
-    // The peak lies between -12 and -1 dBFS: audible, yet never clipping.
-    const int peak = std::abs(*std::max_element(
-        samples.begin(), samples.end(), [](int a, int b) { return std::abs(a) < std::abs(b); }));
-    QVERIFY2(peak >= 8231 && peak <= 29204, qPrintable(QStringLiteral("peak %1").arg(peak)));
-}
+};
 
 QTEST_MAIN(TestArtwork)
 #include "tst_artwork.moc"
