@@ -42,32 +42,19 @@ class TestSoundOutput : public QObject {
 
 private slots:
     // The start-up folder first, then the installed data folder; a folder is no cue.
-    void locateCue_data() {
-        QTest::addColumn<QString>("startupHolds"); // "file", "folder" or "nothing"
-        QTest::addColumn<bool>("dataHolds");
-        QTest::addColumn<bool>("dataFolderKnown");
-        QTest::addColumn<bool>("fromData");
-        QTest::newRow("start-up folder only") << "file" << false << true << false;
-        QTest::newRow("both: start-up folder wins") << "file" << true << true << false;
-        QTest::newRow("installed folder only") << "nothing" << true << true << true;
-        QTest::newRow("a folder is not a cue") << "folder" << true << true << true;
-        QTest::newRow("neither: the asked path") << "nothing" << false << true << false;
-        QTest::newRow("no installed folder") << "nothing" << true << false << false;
-    }
     void locateCue() {
-        QFETCH(QString, startupHolds);
-        QFETCH(bool, dataHolds);
-        QFETCH(bool, dataFolderKnown);
-        QFETCH(bool, fromData);
         QTemporaryDir startup;
         QTemporaryDir data;
-        const QString file = "You Won.wav";
-        const QString asked = startup.filePath(file);
-        QVERIFY(startupHolds != "file" || write(asked, "RIFF"));
-        QVERIFY(startupHolds != "folder" || QDir(startup.path()).mkdir(file));
-        QVERIFY(!dataHolds || write(data.filePath(file), "RIFF"));
-        const QString found = gemino::locateCue(asked, dataFolderKnown ? data.path() : QString());
-        QCOMPARE(found, fromData ? data.filePath(file) : asked);
+        const QString asked = startup.filePath("You Won.wav");
+        const QString installed = data.filePath("You Won.wav");
+        QCOMPARE(gemino::locateCue(asked, data.path()), asked); // found nowhere
+        QVERIFY(write(installed, "RIFF"));
+        QCOMPARE(gemino::locateCue(asked, data.path()), installed);
+        QCOMPARE(gemino::locateCue(asked, QString()), asked); // no installed folder
+        QVERIFY(QDir(startup.path()).mkdir("You Won.wav"));
+        QCOMPARE(gemino::locateCue(asked, data.path()), installed);
+        QVERIFY(QDir(startup.path()).rmdir("You Won.wav") && write(asked, "RIFF"));
+        QCOMPARE(gemino::locateCue(asked, data.path()), asked);
     }
 
     // Taken as installed: the executable's folder is <prefix>/<bin folder>, so the cues must be
