@@ -23,9 +23,7 @@ namespace {
 
 using Rule = std::function<QRgb(QRgb)>;
 
-QRgb same(QRgb pixel) {
-    return pixel;
-}
+const Rule same = [](QRgb pixel) { return pixel; };
 
 // A popup as the user sees it, read in device-independent pixels whatever the screen's density.
 struct Shot {
