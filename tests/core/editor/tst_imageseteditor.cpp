@@ -5,11 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
-#include <deque>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -43,8 +43,8 @@ struct Fakes : EditorPictures, EditorDialogs, EditorView {
     std::set<std::string> broken;
     int fileIconsCalls = 0;
     int pictureCalls = 0;
-    std::deque<std::string> paths;
-    std::deque<SaveFirstAnswer> answers;
+    QList<std::string> paths;
+    QList<SaveFirstAnswer> answers;
     std::string startFolder;
     int filterIndex = 0;
     Strings events;
@@ -75,14 +75,7 @@ struct Fakes : EditorPictures, EditorDialogs, EditorView {
         return make(path, index);
     }
 
-    std::string next() {
-        std::string path;
-        if (!paths.empty()) {
-            path = paths.front();
-            paths.pop_front();
-        }
-        return path;
-    }
+    std::string next() { return paths.isEmpty() ? std::string() : paths.takeFirst(); }
     std::string chooseSourceFile(const std::string& folder, int filter) override {
         startFolder = folder;
         filterIndex = filter;
@@ -93,9 +86,7 @@ struct Fakes : EditorPictures, EditorDialogs, EditorView {
     std::string chooseSetFileToOpen(S) override { return next(); }
     SaveFirstAnswer askSaveFirst(SaveFirstReason reason) override {
         events.push_back(std::array{"?new", "?open", "?close"}[int(reason)]);
-        const SaveFirstAnswer answer = answers.empty() ? SaveFirstAnswer::Cancel : answers.front();
-        answers.clear();
-        return answer;
+        return answers.isEmpty() ? SaveFirstAnswer::Cancel : answers.takeFirst();
     }
     void reportNoIcons(const std::string& file) override { events.push_back("!icons " + file); }
     void reportNoImageFiles(S) override { events.push_back("!images"); }

@@ -22,7 +22,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 
 using namespace gemino;
@@ -58,9 +57,9 @@ class TestEditorDialog : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    std::deque<QString> paths_;         // what file dialogs answer, in turn
-    std::deque<MessageAnswer> answers_; // what questions answer, in turn
-    QStringList boxes_;                 // "caption: text" of every message box shown
+    QStringList paths_;            // what file dialogs answer, in turn
+    QList<MessageAnswer> answers_; // what questions answer, in turn
+    QStringList boxes_;            // "caption: text" of every message box shown
     QString lastFilter_;
     QString lastFolder_;
     MemorySettingsStore store_;
@@ -111,21 +110,13 @@ private slots:
         setMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption, const QString& text,
                                  MessageButtons buttons) {
             boxes_ << caption + ": " + text;
-            if (buttons == MessageButtons::Ok || answers_.empty()) {
-                return MessageAnswer::Ok;
-            }
-            const MessageAnswer answer = answers_.front();
-            answers_.pop_front();
-            return answer;
+            return buttons == MessageButtons::Ok || answers_.isEmpty() ? MessageAnswer::Ok
+                                                                       : answers_.takeFirst();
         });
         setFileDialogHook([this](QFileDialog& dialog) {
             lastFilter_ = dialog.selectedNameFilter();
             lastFolder_ = dialog.directory().absolutePath();
-            const QString path = paths_.empty() ? QString() : paths_.front();
-            if (!paths_.empty()) {
-                paths_.pop_front();
-            }
-            return path;
+            return paths_.isEmpty() ? QString() : paths_.takeFirst();
         });
     }
 
