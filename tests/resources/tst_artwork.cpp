@@ -49,7 +49,7 @@ const FlagLook kFlags[] = {
     {"France", {{5, 16, 0x002395}, {16, 16, kWhite}, {27, 16, 0xED2939}}},
     {"Ireland", {{5, 16, 0x169B62}, {16, 16, kWhite}, {27, 16, 0xFF883E}}},
     {"Italy", {{5, 16, 0x009246}, {16, 16, kWhite}, {27, 16, 0xCE2B37}}},
-    {"Japan", {{16, 16, 0xBC002D}, {4, 9, kWhite}, {27, 23, kWhite}}},
+    {"Japan", {{16, 16, 0xBC002D}, {12.5, 16, 0xBC002D}, {4, 9, kWhite}, {27, 23, kWhite}}},
     {"Mexico", {{5, 16, 0x006847}, {16, 8, kWhite}, {27, 16, 0xCE1126}, {15.5, 15, 0x7B4A1E}}},
     {"Netherlands", {{16, 9, 0xAE1C28}, {16, 16, kWhite}, {16, 23, 0x21468B}}},
     {"New Zealand", {{28, 24, kUkBlue}, {9, 11, kUkRed}, {23.5, 22, kUkRed}}},

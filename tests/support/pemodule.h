@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <map>
 #include <vector>
 
 namespace gemino::test {
@@ -39,31 +40,13 @@ inline std::vector<PeResource> iconGroup(const std::vector<unsigned char>& ico,
     return resources;
 }
 
-// Every directory lists its entries in the order they first appear in `resources`; a linker
-// sorts them, but nothing may depend on that.
+// Types and names sorted by number, as a linker sorts them; the languages of a name in the order
+// they come in `resources`, so that tests can put any language first.
 inline std::vector<unsigned char> buildPeModule(const std::vector<PeResource>& resources) {
     using Bytes = std::vector<unsigned char>;
-    struct Name {
-        std::uint16_t id;
-        std::vector<const PeResource*> languages;
-    };
-    struct Type {
-        std::uint16_t id;
-        std::vector<Name> names;
-    };
-    std::vector<Type> types;
+    std::map<std::uint16_t, std::map<std::uint16_t, std::vector<const PeResource*>>> types;
     for (const PeResource& resource : resources) {
-        auto type = std::find_if(types.begin(), types.end(),
-                                 [&](const Type& t) { return t.id == resource.type; });
-        if (type == types.end()) {
-            type = types.insert(types.end(), Type{resource.type, {}});
-        }
-        auto name = std::find_if(type->names.begin(), type->names.end(),
-                                 [&](const Name& n) { return n.id == resource.id; });
-        if (name == type->names.end()) {
-            name = type->names.insert(type->names.end(), Name{resource.id, {}});
-        }
-        name->languages.push_back(&resource);
+        types[resource.type][resource.id].push_back(&resource);
     }
 
     // The section, counted from its start at address 0x1000: directories of 16 bytes and 8
@@ -83,18 +66,19 @@ inline std::vector<unsigned char> buildPeModule(const std::vector<PeResource>& r
     };
     std::vector<std::pair<std::size_t, const PeResource*>> dataEntries;
     const std::size_t root = directory(types.size());
-    for (std::size_t t = 0; t < types.size(); ++t) {
-        const std::size_t names = directory(types[t].names.size());
-        entry(root, t, types[t].id, 0x80000000u | names);
-        for (std::size_t n = 0; n < types[t].names.size(); ++n) {
-            const Name& name = types[t].names[n];
-            const std::size_t languages = directory(name.languages.size());
-            entry(names, n, name.id, 0x80000000u | languages);
-            for (std::size_t l = 0; l < name.languages.size(); ++l) {
+    std::size_t t = 0;
+    for (const auto& [type, names] : types) {
+        const std::size_t nameDir = directory(names.size());
+        entry(root, t++, type, 0x80000000u | nameDir);
+        std::size_t n = 0;
+        for (const auto& [id, languages] : names) {
+            const std::size_t languageDir = directory(languages.size());
+            entry(nameDir, n++, id, 0x80000000u | languageDir);
+            for (std::size_t l = 0; l < languages.size(); ++l) {
                 const std::size_t data = rsrc.size();
                 rsrc.resize(data + 16);
-                entry(languages, l, name.languages[l]->language, data);
-                dataEntries.emplace_back(data, name.languages[l]);
+                entry(languageDir, l, languages[l]->language, data);
+                dataEntries.emplace_back(data, languages[l]);
             }
         }
     }

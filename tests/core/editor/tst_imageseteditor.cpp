@@ -1,19 +1,22 @@
 // The image set editor's model, without windows: pictures, the user's answers and the view are
-// small recording fakes; folders and set files are real, in a temporary folder.
+// one small recording fake; folders and set files are real, in a temporary folder.
 #include "core/editor/imageseteditor.h"
 #include "core/settings/memorysettingsstore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <deque>
+#include <array>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <set>
 
 using namespace gemino;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -27,24 +30,42 @@ std::string nameOf(const EditorPictureHandle& picture) {
     return named ? named->name : "-";
 }
 
-// Icon k of a file is the picture "<file name>#k"; `broken` pictures cannot be made.
-struct FakePictures : EditorPictures {
-    std::map<std::string, int> icons; // by file name
-    std::set<std::string> broken;     // "<file name>#k"
+std::string fileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// lib.dll holds 300 icons, other files none; icon k of a file is the picture "<file name>#k",
+// unless it is `broken`. The user answers from queues (an empty one cancels); what the user is
+// asked and told goes to `events`. The view keeps its own copy of the set list, changed only by
+// what it is told.
+struct Fakes : EditorPictures, EditorDialogs, EditorView {
+    using S = const std::string&;
+    std::set<std::string> broken;
     int fileIconsCalls = 0;
     int pictureCalls = 0;
+    QList<std::string> paths;
+    QList<SaveFirstAnswer> answers;
+    std::string startFolder;
+    int filterIndex = 0;
+    Strings events;
+    const ImageSetEditor* editor = nullptr;
+    std::size_t sourceItems = 0;
+    Strings set;
+    std::string setName;
+    int working = 0;   // long work begun and not ended
+    int longWorks = 0; // long work begun in all
 
-    static std::string name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
     EditorPictureHandle make(const std::string& path, int index) const {
-        const std::string picture = name(path) + "#" + std::to_string(index);
+        const std::string picture = fileName(path) + "#" + std::to_string(index);
         return broken.count(picture) ? nullptr : std::make_shared<NamedPicture>(picture);
     }
-
-    int iconCount(const std::string& path) override { return icons[name(path)]; }
+    int iconCount(const std::string& path) override {
+        return fileName(path) == "lib.dll" ? 300 : 0;
+    }
     std::vector<EditorPictureHandle> fileIcons(const std::string& path) override {
         ++fileIconsCalls;
         std::vector<EditorPictureHandle> all;
-        for (int k = 0; k < icons[name(path)]; ++k) {
+        for (int k = 0; k < iconCount(path); ++k) {
             all.push_back(make(path, k));
         }
         return all;
@@ -53,73 +74,32 @@ struct FakePictures : EditorPictures {
         ++pictureCalls;
         return make(path, index);
     }
-};
 
-// Answers from queues; records what the user was asked and told.
-struct FakeDialogs : EditorDialogs {
-    std::deque<std::string> paths;
-    std::deque<SaveFirstAnswer> answers;
-    std::vector<std::string> told; // "what: file"
-    std::string startFolder;
-    int filterIndex = 0;
-    std::vector<SaveFirstReason> asked;
-
-    std::string next() {
-        std::string path = paths.empty() ? std::string() : paths.front();
-        if (!paths.empty()) {
-            paths.pop_front();
-        }
-        return path;
-    }
+    std::string next() { return paths.isEmpty() ? std::string() : paths.takeFirst(); }
     std::string chooseSourceFile(const std::string& folder, int filter) override {
         startFolder = folder;
         filterIndex = filter;
         return next();
     }
     std::string chooseSourceFolder() override { return next(); }
-    std::string chooseSetFileToSave(const std::string&) override { return next(); }
-    std::string chooseSetFileToOpen(const std::string&) override { return next(); }
+    std::string chooseSetFileToSave(S) override { return next(); }
+    std::string chooseSetFileToOpen(S) override { return next(); }
     SaveFirstAnswer askSaveFirst(SaveFirstReason reason) override {
-        asked.push_back(reason);
-        const SaveFirstAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        events.push_back(std::array{"?new", "?open", "?close"}[int(reason)]);
+        return answers.isEmpty() ? SaveFirstAnswer::Cancel : answers.takeFirst();
     }
-    void reportNoIcons(const std::string& file) override { told.push_back("no icons: " + file); }
-    void reportNoImageFiles(const std::string& folder) override {
-        told.push_back("no image files: " + folder);
-    }
-    void reportReadFailure(const std::string& file, const ImsReadResult&) override {
-        told.push_back("not read: " + file);
-    }
-    void reportSaveFailure(const std::string& file, const ImsSaveResult&) override {
-        told.push_back("not saved: " + file);
-    }
-};
+    void reportNoIcons(const std::string& file) override { events.push_back("!icons " + file); }
+    void reportNoImageFiles(S) override { events.push_back("!images"); }
+    void reportReadFailure(S, const ImsReadResult&) override { events.push_back("!read"); }
+    void reportSaveFailure(S, const ImsSaveResult&) override { events.push_back("!save"); }
 
-// Keeps its own copy of both lists, changed only by what it is told.
-struct MirrorView : EditorView {
-    const ImageSetEditor* editor = nullptr;
-    std::vector<std::string> source;
-    std::vector<std::string> set;
-    std::string setName;
-    int working = 0;   // long work begun and not ended
-    int longWorks = 0; // long work begun in all
-
-    void sourceListFilled() override {
-        source.clear();
-        for (const auto& picture : editor->sourcePictures()) {
-            source.push_back(nameOf(picture));
-        }
-    }
+    void sourceListFilled() override { sourceItems = editor->sourcePictures().size(); }
     void setListCleared() override { set.clear(); }
     void entryAppended(int i) override {
         set.insert(set.begin() + i, nameOf(editor->entries()[std::size_t(i)].picture));
     }
     void entryRemoved(int i) override { set.erase(set.begin() + i); }
-    void entriesSwapped(int from, int to) override {
-        std::swap(set[size_t(from)], set[size_t(to)]);
-    }
+    void entriesSwapped(int from, int to) override { std::swap(set.at(from), set.at(to)); }
     void showSetName(const std::string& name) override { setName = name; }
     void showButtons(const EditorButtons&) override {}
     void longWork(bool running) override {
@@ -128,90 +108,66 @@ struct MirrorView : EditorView {
     }
 };
 
-constexpr int yes = int(SaveFirstAnswer::Yes);
-
-QString mask(const EditorButtons& b) {
-    QString mask;
-    for (const bool on : {b.add, b.save, b.setText, b.remove, b.moveUp, b.moveDown}) {
-        mask += on ? '1' : '0';
-    }
-    return mask;
-}
-
 } // namespace
 
 class TestImageSetEditor : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    FakePictures pictures_;
-    FakeDialogs dialogs_;
-    MirrorView view_;
+    Fakes fakes_;
     MemorySettingsStore store_;
     std::unique_ptr<ImageSetEditor> editor_;
 
     std::string path(const QString& name) const { return dir_.filePath(name).toStdString(); }
-    static void touch(const std::string& path) {
-        QVERIFY(QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly));
-    }
     ImageSetEditor& e() { return *editor_; }
+    // The editor, with `file` ("-" for none) as the next answer of a chooser.
+    ImageSetEditor& choosing(const QString& file) {
+        fakes_.paths.push_back(file == "-" ? std::string() : path(file));
+        return *editor_;
+    }
 
     // The view shows exactly the model's lists, each item with its own picture.
     void checkMirror() {
-        std::vector<std::string> set;
+        Strings set;
         for (const EditorEntry& entry : e().entries()) {
             set.push_back(nameOf(entry.picture));
         }
-        QCOMPARE(view_.set, set);
-        QCOMPARE(int(view_.source.size()), int(e().sourcePictures().size()));
-        QCOMPARE(view_.working, 0);
+        QCOMPARE(fakes_.set, set);
+        QCOMPARE(fakes_.sourceItems, e().sourcePictures().size());
+        QCOMPARE(fakes_.working, 0);
     }
 
-    // Runs a blank-separated script of the user's steps.
+    // Runs a blank-separated script of the user's steps, each "name" or "name:argument".
     void run(const QString& script) {
-        const std::map<QString, std::function<void(int)>> steps = {
-            {"files",
-             [&](int) {
-                 choose(path("lib.dll"));
-                 e().chooseSourceFile();
+        const std::map<QString, std::function<void(const QString&)>> steps = {
+            {"files", [&](auto) { choosing("lib.dll").chooseSourceFile(); }},
+            {"folder", [&](auto) { choosing("pics").chooseSourceFolder(); }},
+            {"pick", [&](auto k) { e().clickSourceList(k.toInt()); }},
+            {"add",
+             [&](auto n) {
+                 std::vector<int> items(n.toUInt());
+                 std::iota(items.begin(), items.end(), 0);
+                 e().addToSet(items);
              }},
-            {"folder",
-             [&](int) {
-                 choose(path("pics"));
-                 e().chooseSourceFolder();
-             }},
-            {"pick", [&](int k) { e().clickSourceList(k); }},
-            {"add", [&](int n) { e().addToSet(first(n)); }},
-            {"sel", [&](int k) { e().clickSetList(k); }},
-            {"del", [&](int) { e().deleteEntry(); }},
-            {"up", [&](int) { e().moveUp(); }},
-            {"down", [&](int) { e().moveDown(); }},
-            {"text", [&](int) { e().setText("words"); }},
-            {"saveas",
-             [&](int) {
-                 choose(path("saved.ims"));
-                 e().saveAs();
-             }},
-            {"save", [&](int) { e().save(); }},
-            {"open",
-             [&](int) {
-                 choose(path("three.ims"));
-                 e().open();
-             }},
-            {"new", [&](int) { e().newSet(); }},
+            {"sel", [&](auto k) { e().clickSetList(k.toInt()); }},
+            {"del", [&](auto) { e().deleteEntry(); }},
+            {"up", [&](auto) { e().moveUp(); }},
+            {"down", [&](auto) { e().moveDown(); }},
+            {"text", [&](auto) { e().setText("words"); }},
+            {"saveas", [&](auto) { choosing("saved.ims").saveAs(); }},
+            {"save", [&](auto) { e().save(); }},
+            {"open", [&](auto) { choosing("three.ims").open(); }},
+            {"new", [&](auto) { e().newSet(); }},
+            {"close", [&](auto) { fakes_.events.push_back(e().close() ? "closed" : "open"); }},
+            {"yes", [&](auto) { fakes_.answers = {SaveFirstAnswer::Yes}; }},
+            {"no", [&](auto) { fakes_.answers = {SaveFirstAnswer::No}; }},
+            {"to", [&](auto file) { choosing(file); }},
+            {"rmgone", [&](auto) { QVERIFY(QDir(dir_.filePath("gone")).removeRecursively()); }},
         };
         for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
-            steps.at(step.section(':', 0, 0))(step.section(':', 1).toInt());
+            steps.at(step.section(':', 0, 0))(step.section(':', 1));
             checkMirror();
         }
-    }
-    void choose(const std::string& path) { dialogs_.paths.push_back(path); }
-    static std::vector<int> first(int n) {
-        std::vector<int> items;
-        for (int k = 0; k < n; ++k) {
-            items.push_back(k);
-        }
-        return items;
     }
 
 private slots:
@@ -221,267 +177,174 @@ private slots:
              {"lib.dll", "none.dll", "photo.bmp", "pics/c.ico", "pics/a.ico", "pics/B.ICO",
               "pics/b.bmp", "pics/x.jpg", "pics/y.JPEG", "pics/z.png", "pics/k.gif", "pics/m.svg",
               "pics/n.svgz", "pics/readme.txt", "pics/noext"}) {
-            touch(path(name));
+            QVERIFY(QFile(dir_.filePath(name)).open(QIODevice::WriteOnly));
         }
-        pictures_.icons = {{"lib.dll", 300}, {"none.dll", 0}};
-        std::vector<ImsEntry> three = {
+        const std::vector<ImsEntry> three = {
             {4, path("lib.dll"), "Cat"}, {4, path("lib.dll"), ""}, {0, path("gone.ico"), "Dog"}};
         QVERIFY(saveImageSetFile(path("three.ims"), three).ok());
-        const std::string whole = *encodeImageSet(three);
         QFile cut(dir_.filePath("cut.ims"));
-        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(whole.data(), 20) == 20);
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(encodeImageSet(three)->data(), 20));
     }
 
     void init() {
-        dialogs_ = FakeDialogs();
-        view_ = MirrorView();
+        fakes_ = Fakes();
         store_.clear();
-        pictures_.broken.clear();
-        pictures_.fileIconsCalls = pictures_.pictureCalls = 0;
         QFile::remove(dir_.filePath("saved.ims"));
-        editor_ = std::make_unique<ImageSetEditor>(pictures_, dialogs_, view_, store_, "/start");
-        view_.editor = editor_.get();
+        QVERIFY(QDir(dir_.path()).mkpath("gone"));
+        editor_ = std::make_unique<ImageSetEditor>(fakes_, fakes_, fakes_, store_, "/start");
+        fakes_.editor = editor_.get();
         e().opening();
     }
 
-    // The changed mark and the six buttons (----->, Save, Set, Delete, Up, Down) after each
-    // kind of step.
+    // After each script: the changed mark and the six buttons (----->, Save, Set, Delete, Up,
+    // Down), the entries, the set's name, and what the user was asked and told.
     void stateAfterSteps_data() {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<bool>("changed");
-        QTest::addColumn<QString>("buttons");
-        QTest::newRow("opening") << "" << false << "000000";
-        QTest::newRow("loading a source") << "files" << false << "000000";
-        QTest::newRow("a picked source item") << "files pick:0" << false << "100000";
-        QTest::newRow("add with none selected") << "files pick:0 add:0" << false << "000000";
-        QTest::newRow("add before any pick") << "files add:3" << false << "000000";
-        QTest::newRow("add three") << "files pick:0 add:3" << true << "000000";
-        QTest::newRow("first entry") << "files pick:0 add:3 sel:0" << true << "001101";
-        QTest::newRow("middle entry") << "files pick:0 add:3 sel:1" << true << "001111";
-        QTest::newRow("last entry") << "files pick:0 add:3 sel:2" << true << "001110";
-        QTest::newRow("click past the items")
-            << "files pick:0 add:3 sel:1 sel:3" << true << "000000";
-        QTest::newRow("one entry") << "files pick:0 add:1 sel:0" << true << "001100";
-        QTest::newRow("saved as") << "files pick:0 add:3 saveas" << false << "000000";
-        QTest::newRow("named, changed")
-            << "files pick:0 add:3 saveas sel:0 text" << true << "011101";
-        QTest::newRow("saved") << "files pick:0 add:3 saveas sel:0 text save" << false << "001101";
-        QTest::newRow("moved up") << "files pick:0 add:3 saveas sel:1 up" << true << "011101";
-        QTest::newRow("moved down") << "files pick:0 add:3 saveas sel:1 down" << true << "011110";
-        QTest::newRow("deleted middle")
-            << "files pick:0 add:3 saveas sel:1 del" << true << "011110";
-        QTest::newRow("deleted last") << "files pick:0 add:3 saveas sel:2 del" << true << "010000";
-        QTest::newRow("opened") << "open" << false << "000000";
-        QTest::newRow("new") << "open sel:0 new" << false << "000000";
-        QTest::newRow("clicks keep the mark")
-            << "files pick:0 add:2 folder pick:1 sel:0" << true << "101101";
+        QTest::addColumn<QString>("state");
+        const auto row = [](const char* name, const QString& script, const char* state) {
+            QTest::newRow(name) << script << QString(state);
+        };
+        const QString three = "files pick:0 add:3 ";
+        const QString two = "files pick:0 add:2 ";
+        row("opening", "", "0000000 0 -");
+        row("loading a source", "files", "0000000 0 -");
+        row("a picked source item", "files pick:0", "0100000 0 -");
+        row("add with none selected", "files pick:0 add:0", "0000000 0 -");
+        row("add before any pick", "files add:3", "0000000 0 -");
+        row("add three", three, "1000000 3 -");
+        row("first entry", three + "sel:0", "1001101 3 -");
+        row("up from the first", three + "sel:0 up", "1001101 3 -");
+        row("middle entry", three + "sel:1", "1001111 3 -");
+        row("last entry", three + "sel:2", "1001110 3 -");
+        row("past the items", three + "sel:1 sel:3", "1000000 3 -");
+        row("saved as", three + "saveas", "0000000 3 saved");
+        row("named, changed", three + "saveas sel:0 text", "1011101 3 saved");
+        row("saved", three + "saveas sel:0 text save", "0001101 3 saved");
+        row("moved up", three + "saveas sel:1 up", "1011101 3 saved");
+        row("moved down", three + "saveas sel:1 down", "1011110 3 saved");
+        row("deleted middle", three + "saveas sel:1 del", "1011110 2 saved");
+        row("deleted last", three + "saveas sel:2 del", "1010000 2 saved");
+        row("opened", "open", "0000000 3 three");
+        row("new", "open sel:0 new", "0000000 0 -");
+        row("clicks keep the mark", two + "folder pick:1 sel:0", "1101101 2 -");
+        // New, Open and Close after a change offer to save it first.
+        row("no, new", two + "no new", "0000000 0 - ?new");
+        row("cancel, new", two + "new", "1000000 2 - ?new");
+        row("no, open", two + "no open", "0000000 3 three ?open");
+        row("cancel, open", two + "open", "1000000 2 - ?open");
+        row("no, close", two + "no close", "1000000 2 - ?close closed");
+        row("cancel, close", two + "close", "1000000 2 - ?close open");
+        row("yes, saved as", two + "yes to:saved.ims close", "0000000 2 saved ?close closed");
+        row("yes, save as cancelled", two + "yes to:- close", "1000000 2 - ?close open");
+        row("yes, save as fails", two + "rmgone yes to:gone/x.ims close",
+            "1000000 2 - ?close !save open");
+        row("yes, saved", two + "saveas sel:0 del yes close", "0001100 1 saved ?close closed");
+        row("yes, save fails", two + "to:gone/x.ims saveas sel:0 del rmgone yes close",
+            "1011100 1 x ?close !save open");
+        // A failed save or open changes nothing.
+        row("save as fails", two + "saveas sel:0 text rmgone to:gone/x.ims saveas",
+            "1011101 2 saved !save");
+        row("open fails", two + "saveas sel:0 text no to:cut.ims open",
+            "1011101 2 saved ?open !read");
     }
     void stateAfterSteps() {
         QFETCH(QString, script);
-        QFETCH(bool, changed);
-        QFETCH(QString, buttons);
+        QFETCH(QString, state);
         run(script);
-        QCOMPARE(e().changed(), changed);
-        QCOMPARE(mask(e().buttons()), buttons);
+        const EditorButtons& b = e().buttons();
+        QString got = e().changed() ? "1" : "0";
+        for (const bool on : {b.add, b.save, b.setText, b.remove, b.moveUp, b.moveDown}) {
+            got += on ? '1' : '0';
+        }
+        got += QString(" %1 %2")
+                   .arg(e().entries().size())
+                   .arg(fakes_.setName.empty() ? "-" : QString::fromStdString(fakes_.setName));
+        for (const std::string& event : fakes_.events) {
+            got += " " + QString::fromStdString(event);
+        }
+        QCOMPARE(got, state);
     }
 
-    // Pictures travel with their entries, missing ones included, in the model and on screen.
+    // Pictures travel with their entries, missing ones included; a source's pictures are made
+    // once, in one pass, and shared.
     void picturesStayWithTheirItems() {
-        pictures_.broken = {"lib.dll#1"};
+        fakes_.broken = {"lib.dll#1"};
         run("files pick:0 add:4 sel:1 down down up sel:3 del sel:0 del");
-        std::vector<std::string> expected = {"lib.dll#2", "-"};
-        QCOMPARE(view_.set, expected);
+        QCOMPARE(fakes_.set, Strings({"lib.dll#2", "-"}));
         QCOMPARE(e().entries()[1].index, 1);
-        // The source's pictures were made in one pass and shared, never made again.
-        QCOMPARE(pictures_.fileIconsCalls, 1);
-        QCOMPARE(pictures_.pictureCalls, 0);
-        QCOMPARE(int(view_.source.size()), 300);
-    }
+        QCOMPARE(fakes_.fileIconsCalls, 1);
+        QCOMPARE(fakes_.pictureCalls, 0);
+        QCOMPARE(fakes_.sourceItems, std::size_t(300));
 
-    void addCopiesEverySelectedItemInOrder() {
         run("folder pick:5");
         e().addToSet({7, 0, 7, 99});
-        QCOMPARE(e().entries().size(), std::size_t(2));
-        QCOMPARE(e().entries()[0].path, path("pics/B.ICO"));
-        QCOMPARE(e().entries()[1].path, path("pics/k.gif"));
-        QCOMPARE(e().entries()[1].index, 0);
-        QCOMPARE(e().chosenSourceItem(), -1);
+        QCOMPARE(e().entries().size(), std::size_t(4));
+        QCOMPARE(e().entries()[2].path, path("pics/B.ICO"));
+        QCOMPARE(e().entries()[3].path, path("pics/k.gif"));
+        QCOMPARE(e().entries()[3].index, 0);
     }
 
+    // Icons, then bitmaps, then the other pictures, in name order within an extension; folders
+    // named like pictures are not pictures.
     void folderListsIconsThenBitmapsThenPictures() {
         QCOMPARE(e().ScanFolder(path("pics")), 10);
-        std::vector<std::string> order;
+        Strings order;
         for (const std::string& file : e().folderFiles()) {
-            order.push_back(FakePictures::name(file));
+            order.push_back(fileName(file));
         }
-        // Name order within an extension; folders named like pictures are not pictures.
-        const std::vector<std::string> expected = {"B.ICO",  "a.ico", "c.ico", "b.bmp", "x.jpg",
-                                                   "y.JPEG", "z.png", "k.gif", "m.svg", "n.svgz"};
-        QCOMPARE(order, expected);
+        QCOMPARE(order, Strings({"B.ICO", "a.ico", "c.ico", "b.bmp", "x.jpg", "y.JPEG", "z.png",
+                                 "k.gif", "m.svg", "n.svgz"}));
         QCOMPARE(e().ScanFolder(path("missing")), 0);
-    }
 
-    void emptyFolderIsReportedAndLoaded() {
-        choose(path("empty.bmp"));
-        e().chooseSourceFolder();
-        QCOMPARE(dialogs_.told, std::vector<std::string>{"no image files: " + path("empty.bmp")});
+        choosing("empty.bmp").chooseSourceFolder();
+        QCOMPARE(fakes_.events, Strings{"!images"});
         QCOMPARE(e().sourceKind(), SourceKind::Folder);
         QCOMPARE(e().sourceTitle(), path("empty.bmp"));
-        QVERIFY(view_.source.empty());
+        QCOMPARE(fakes_.sourceItems, std::size_t(0));
     }
 
-    void sourceFileChooser_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("items");
-        QTest::addColumn<bool>("noIcons");
-        QTest::newRow("icons") << "lib.dll" << 300 << false;
-        QTest::newRow("no icons, still loaded") << "none.dll" << 0 << true;
-        QTest::newRow("bitmap is one picture") << "photo.bmp" << 1 << false;
-    }
+    // A file of icons, one without any, and a picture: where the chooser starts, what it
+    // remembers, what the source list holds.
     void sourceFileChooser() {
-        QFETCH(QString, file);
-        QFETCH(int, items);
-        QFETCH(bool, noIcons);
-        store_.WriteString(key::BrowseFileDir, path("pics"));
-        store_.WriteString(key::BrowseFileFilter, "DLL");
-        choose(path(file));
-        e().chooseSourceFile();
-        QCOMPARE(dialogs_.startFolder, path("pics"));
-        QCOMPARE(dialogs_.filterIndex, 2);
-        QCOMPARE(int(view_.source.size()), items);
-        QCOMPARE(dialogs_.told.size(), std::size_t(noIcons));
-        QCOMPARE(e().sourceTitle(), file.section('.', 0, 0).toStdString());
-        QCOMPARE(store_.ReadString(key::BrowseFileDir, ""), dir_.path().toStdString());
-        QCOMPARE(store_.ReadString(key::BrowseFileFilter, ""), file.section('.', 1).toStdString());
-        QCOMPARE(view_.longWorks, 1);
-
-        // Cancelled: nothing changes, a folder that is gone is not offered.
-        store_.WriteString(key::BrowseFileDir, path("nowhere"));
-        e().chooseSourceFile();
-        QCOMPARE(dialogs_.startFolder, std::string());
-        QCOMPARE(e().sourcePath(), path(file));
-    }
-
-    void rememberedExtensionChoosesTheFileType_data() {
-        QTest::addColumn<QString>("extension");
-        QTest::addColumn<int>("index");
-        for (auto [extension, index] : std::vector<std::pair<const char*, int>>{{"exe", 1},
-                                                                                {"DLL", 2},
-                                                                                {"ico", 3},
-                                                                                {"Icl", 4},
-                                                                                {"bmp", 5},
-                                                                                {"jpg", 1},
-                                                                                {"png", 7},
-                                                                                {"SVGZ", 7},
-                                                                                {"jpeg", 7},
-                                                                                {"gif", 7},
-                                                                                {"txt", 1},
-                                                                                {"", 1}}) {
-            QTest::newRow(extension) << extension << index;
-        }
-    }
-    void rememberedExtensionChoosesTheFileType() {
-        QFETCH(QString, extension);
-        QFETCH(int, index);
-        QCOMPARE(ImageSetEditor::initialFilterIndex(extension.toStdString()), index);
-    }
-
-    // New, Open and Close after a change: whether they go on, and whether the set was saved.
-    void saveFirst_data() {
-        QTest::addColumn<QString>("named");  // the set's file, or empty for a set never saved
-        QTest::addColumn<int>("answer");     // SaveFirstAnswer
-        QTest::addColumn<QString>("saveAs"); // the Save as answer; empty cancels it
-        QTest::addColumn<bool>("goesOn");
-        QTest::addColumn<bool>("saved");
-        QTest::newRow("no") << "" << int(SaveFirstAnswer::No) << "" << true << false;
-        QTest::newRow("cancel") << "" << int(SaveFirstAnswer::Cancel) << "" << false << false;
-        QTest::newRow("yes, saved as") << "" << yes << "saved.ims" << true << true;
-        QTest::newRow("yes, save as cancelled") << "" << yes << "" << false << false;
-        QTest::newRow("yes, save as fails") << "" << yes << "gone/x.ims" << false << false;
-        QTest::newRow("yes, saved") << "saved.ims" << yes << "" << true << true;
-        QTest::newRow("yes, save fails") << "gone/x.ims" << yes << "" << false << false;
-    }
-    void saveFirst() {
-        QFETCH(QString, named);
-        QFETCH(int, answer);
-        QFETCH(QString, saveAs);
-        QFETCH(bool, goesOn);
-        QFETCH(bool, saved);
-        for (const SaveFirstReason reason :
-             {SaveFirstReason::New, SaveFirstReason::Open, SaveFirstReason::Close}) {
+        for (const auto& [file, items] :
+             {std::pair{"lib.dll", 300}, {"none.dll", 0}, {"photo.bmp", 1}}) {
             init();
-            QVERIFY(QDir(dir_.path()).mkpath("gone"));
-            run("files pick:0 add:2");
-            if (!named.isEmpty()) {
-                choose(path(named));
-                QVERIFY(e().saveAs());
-                run("sel:0 del");
-            }
-            QDir(dir_.filePath("gone")).removeRecursively();
-            QFile::remove(dir_.filePath("saved.ims"));
-            dialogs_.answers = {SaveFirstAnswer(answer)};
-            if (answer == yes && named.isEmpty()) {
-                dialogs_.paths.push_back(saveAs.isEmpty() ? std::string() : path(saveAs));
-            }
-            choose(path("three.ims")); // for Open
-            bool closes = false;
-            switch (reason) {
-            case SaveFirstReason::New:
-                e().newSet();
-                break;
-            case SaveFirstReason::Open:
-                e().open();
-                break;
-            case SaveFirstReason::Close:
-                closes = e().close();
-                break;
-            }
-            checkMirror();
-            QCOMPARE(dialogs_.asked, std::vector<SaveFirstReason>{reason});
-            QCOMPARE(QFile::exists(dir_.filePath("saved.ims")), saved);
-            if (reason == SaveFirstReason::Close) {
-                QCOMPARE(closes, goesOn);
-            } else {
-                // Going on gives the new or the opened set; stopping keeps the set being edited.
-                const std::size_t expected =
-                    goesOn ? (reason == SaveFirstReason::New ? 0 : 3) : (named.isEmpty() ? 2 : 1);
-                QCOMPARE(e().entries().size(), expected);
-                QCOMPARE(e().changed(), !goesOn);
-            }
+            store_.WriteString(key::BrowseFileDir, path("pics"));
+            store_.WriteString(key::BrowseFileFilter, "DLL");
+            choosing(file).chooseSourceFile();
+            QCOMPARE(fakes_.startFolder, path("pics"));
+            QCOMPARE(fakes_.filterIndex, 2);
+            QCOMPARE(int(fakes_.sourceItems), items);
+            QCOMPARE(fakes_.events, items ? Strings() : Strings{"!icons " + path(file)});
+            QCOMPARE(e().sourceTitle(), QString(file).section('.', 0, 0).toStdString());
+            QCOMPARE(store_.ReadString(key::BrowseFileDir, ""), dir_.path().toStdString());
+            QCOMPARE(store_.ReadString(key::BrowseFileFilter, ""),
+                     QString(file).section('.', 1).toStdString());
+            QCOMPARE(fakes_.longWorks, 1);
+
+            // Cancelled: nothing changes, and a folder that is gone is not offered.
+            store_.WriteString(key::BrowseFileDir, path("nowhere"));
+            e().chooseSourceFile();
+            QCOMPARE(fakes_.startFolder, std::string());
+            QCOMPARE(e().sourcePath(), path(file));
+        }
+        // The file type the chooser starts with, by the remembered extension.
+        const std::pair<const char*, int> types[] = {
+            {"exe", 1}, {"DLL", 2},  {"ico", 3},  {"Icl", 4}, {"bmp", 5}, {"jpg", 1},
+            {"png", 7}, {"SVGZ", 7}, {"jpeg", 7}, {"gif", 7}, {"txt", 1}, {"", 1}};
+        for (const auto& [extension, index] : types) {
+            QCOMPARE(ImageSetEditor::initialFilterIndex(extension), index);
         }
     }
 
-    void openReadsWholeBeforeReplacing() {
-        run("files pick:0 add:2 saveas sel:0 text");
-        choose(path("cut.ims"));
-        dialogs_.answers = {SaveFirstAnswer::No};
-        e().open();
-        QCOMPARE(dialogs_.told, std::vector<std::string>{"not read: " + path("cut.ims")});
-        QCOMPARE(e().entries().size(), std::size_t(2));
-        QCOMPARE(e().setFilePath(), path("saved.ims"));
-        QCOMPARE(view_.setName, std::string("saved"));
-        QVERIFY(e().changed());
-
-        dialogs_.answers = {SaveFirstAnswer::No};
+    // Missing sources stay; no text stays none; one icon named twice is made once.
+    void openedSetKeepsWhatItNames() {
         run("open");
-        QCOMPARE(view_.setName, std::string("three"));
-        // Missing sources stay; "ME_NONE" is no text; one icon named twice is made once.
         QCOMPARE(e().entries()[2].path, path("gone.ico"));
         QCOMPARE(e().entries()[1].text, std::string());
-        QCOMPARE(pictures_.pictureCalls, 2);
-        QCOMPARE(view_.set, (std::vector<std::string>{"lib.dll#4", "lib.dll#4", "gone.ico#0"}));
-    }
-
-    void failedSaveChangesNothing() {
-        run("files pick:0 add:1 saveas sel:0 text");
-        QDir(dir_.filePath("gone")).removeRecursively();
-        choose(path("gone/x.ims"));
-        QVERIFY(!e().saveAs());
-        QCOMPARE(dialogs_.told, std::vector<std::string>{"not saved: " + path("gone/x.ims")});
-        QCOMPARE(e().setFilePath(), path("saved.ims"));
-        QCOMPARE(view_.setName, std::string("saved"));
-        QVERIFY(e().changed());
-        QVERIFY(e().buttons().save);
+        QCOMPARE(e().entries()[0].text, std::string("Cat"));
+        QCOMPARE(fakes_.pictureCalls, 2);
+        QCOMPARE(fakes_.set, Strings({"lib.dll#4", "lib.dll#4", "gone.ico#0"}));
     }
 };
 

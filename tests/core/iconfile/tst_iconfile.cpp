@@ -128,114 +128,82 @@ class TestIconFile : public QObject {
     Q_OBJECT
 
 private slots:
+    // Each group is the images of the .ico file it was made of, in order; damage to a module
+    // costs only the groups or images behind it ("": a group with no image left).
     void groupsMatchTheirIcoFiles_data() {
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<Bytes>("bytes");
         QTest::addColumn<QStringList>("groups"); // the .ico files they came from, in order
         for (const QString base : {"bw", "c4", "c8", "t24", "a32", "png", "multi"}) {
-            QTest::newRow(qPrintable(base)) << base + ".ico" << QStringList{base};
+            QTest::newRow(qPrintable(base + ".ico"))
+                << readIconFixture(base + ".ico") << QStringList{base};
         }
         // PE: named groups first as the directory sorts them (APPLE, ZEBRA), then numbers
         // ascending though declared 7, 3, 5, 12; group 5 once, in U.S. English though German
         // (0x407) sorts first.
         const QStringList pe = {"a32", "bw", "c4", "c8", "multi", "png"};
-        QTest::newRow("PE32") << "icons32.dll" << pe;
-        QTest::newRow("PE32+") << "icons64.dll" << pe;
+        QTest::newRow("PE32") << readIconFixture("icons32.dll") << pe;
+        QTest::newRow("PE32+") << readIconFixture("icons64.dll") << pe;
         // NE: table order, named or not (1, FLOWER, 2, 9), at offsets shifted by 4.
-        QTest::newRow("NE icon library") << "icons.icl" << QStringList{"bw", "c4", "c8", "t24"};
-        QTest::newRow("icon library that is PE") << "pe.icl" << QStringList{"c4", "bw"};
-        for (const char* none : {"noicons.dll", "pic.bmp", "pic.svg", "generate.sh", "expected"}) {
-            QTest::newRow(none) << none << QStringList{};
+        QTest::newRow("NE icon library")
+            << readIconFixture("icons.icl") << QStringList{"bw", "c4", "c8", "t24"};
+        QTest::newRow("icon library that is PE")
+            << readIconFixture("pe.icl") << QStringList{"c4", "bw"};
+        for (const char* none : {"noicons.dll", "pic.bmp", "pic.svg", "generate.sh"}) {
+            QTest::newRow(none) << readIconFixture(none) << QStringList{};
         }
-    }
-
-    void groupsMatchTheirIcoFiles() {
-        QFETCH(QString, file);
-        QFETCH(QStringList, groups);
-        const std::string path = iconFixture(file).toStdString();
-        QCOMPARE(gemino::iconfile::iconCount(path), groups.size());
-        for (int i = 0; i < groups.size(); ++i) {
-            const auto ico = gemino::iconfile::groupAsIco(path, i);
-            QVERIFY(ico);
-            QVERIFY2(sameImages(*ico, readIconFixture(groups[i] + ".ico")), qPrintable(groups[i]));
-            if (file.endsWith(QStringLiteral(".ico"))) {
-                QVERIFY(*ico == readIconFixture(file)); // icotool's own layout, as it was
-            }
-        }
-        QVERIFY(!gemino::iconfile::groupAsIco(path, int(groups.size())));
-    }
-
-    void brokenBranchesCostOnlyThemselves_data() {
-        QTest::addColumn<Bytes>("module");
-        QTest::addColumn<QStringList>("groups"); // as in groupsMatchTheirIcoFiles; "": no image
         for (const Damaged& damaged : damagedModules()) {
             QTest::newRow(damaged.name) << damaged.bytes << damaged.groups;
         }
     }
 
-    void brokenBranchesCostOnlyThemselves() {
-        QFETCH(Bytes, module);
+    void groupsMatchTheirIcoFiles() {
+        QFETCH(Bytes, bytes);
         QFETCH(QStringList, groups);
-        auto file = gemino::iconfile::IconFile::fromBytes(module);
+        auto file = gemino::iconfile::IconFile::fromBytes(bytes);
         QCOMPARE(file.iconCount(), groups.size());
         for (int i = 0; i < groups.size(); ++i) {
             const auto ico = file.groupAsIco(i);
             QCOMPARE(bool(ico), !groups[i].isEmpty());
             QVERIFY2(!ico || sameImages(*ico, readIconFixture(groups[i] + ".ico")),
                      qPrintable(groups[i]));
+            if (QByteArray(QTest::currentDataTag()).endsWith(".ico")) {
+                QVERIFY(*ico == bytes); // icotool's own layout, as it was
+            }
         }
+        QVERIFY(!file.groupAsIco(int(groups.size())));
     }
 
     // Group 1, or the one image it names, in several languages: the first in bw, the second
-    // in c8, the third in t24.
-    void languagesAsWindowsChooses_data() {
-        QTest::addColumn<bool>("ofImage");
-        QTest::addColumn<QList<int>>("languages");
-        QTest::addColumn<QString>("chosen");
-        const struct {
-            const char* name;
-            QList<int> languages;
-            QString chosen;
-        } cases[] = {
-            {"U.S. English before German", {0x407, 0x409}, "c8"},
-            {"neutral before U.S. English", {0x409, 0x407, 0}, "t24"},
-            {"the first of the others", {0x407, 0x809}, "bw"},
-            {"one language", {0x807}, "bw"},
-        };
-        for (const bool ofImage : {false, true}) {
-            for (const auto& c : cases) {
-                QTest::addRow("%s: %s", ofImage ? "image" : "group", c.name)
-                    << ofImage << c.languages << c.chosen;
-            }
-        }
-    }
-
+    // in c8, the third in t24. Windows takes neutral, then U.S. English, then the first.
     void languagesAsWindowsChooses() {
-        QFETCH(bool, ofImage);
-        QFETCH(QList<int>, languages);
-        QFETCH(QString, chosen);
         using gemino::test::splitIco;
-        std::vector<gemino::test::PeResource> resources;
-        const QStringList bases = {"bw", "c8", "t24"};
-        for (qsizetype i = 0; i < languages.size(); ++i) {
-            const Bytes ico = readIconFixture(bases[i] + ".ico");
-            const auto language = std::uint16_t(languages[i]);
-            if (ofImage) {
-                resources.push_back(
-                    {gemino::test::kRtIcon, 1, language, splitIco(ico, 1).images[0]});
-            } else {
-                const auto group = gemino::test::iconGroup(ico, 1, language, std::uint16_t(i + 1));
-                resources.insert(resources.end(), group.begin(), group.end());
+        const std::pair<std::vector<std::uint16_t>, QString> cases[] = {{{0x407, 0x409}, "c8"},
+                                                                        {{0x409, 0x407, 0}, "t24"},
+                                                                        {{0x407, 0x809}, "bw"},
+                                                                        {{0x807}, "bw"}};
+        for (const bool ofImage : {false, true}) {
+            for (const auto& [languages, chosen] : cases) {
+                std::vector<gemino::test::PeResource> resources;
+                for (std::size_t i = 0; i < languages.size(); ++i) {
+                    const Bytes ico =
+                        readIconFixture(QStringList{"bw", "c8", "t24"}[qsizetype(i)] + ".ico");
+                    const auto group = gemino::test::iconGroup(ico, 1, languages[i],
+                                                               std::uint16_t(ofImage ? 1 : i + 1));
+                    resources.insert(resources.end(), group.begin(),
+                                     group.end() - (ofImage ? 1 : 0));
+                }
+                if (ofImage) {
+                    resources.push_back({gemino::test::kRtGroupIcon, 1, 0x407,
+                                         splitIco(readIconFixture("bw.ico"), 1).directory});
+                }
+                const Bytes module = gemino::test::buildPeModule(resources);
+                auto file = gemino::iconfile::IconFile::fromBytes(module);
+                QCOMPARE(file.iconCount(), 1);
+                const auto ico = file.groupAsIco(0);
+                QVERIFY2(ico && sameImages(*ico, readIconFixture(chosen + ".ico")),
+                         qPrintable(chosen));
             }
         }
-        if (ofImage) {
-            resources.push_back({gemino::test::kRtGroupIcon, 1, 0x407,
-                                 splitIco(readIconFixture("bw.ico"), 1).directory});
-        }
-        const Bytes module = gemino::test::buildPeModule(resources);
-        auto file = gemino::iconfile::IconFile::fromBytes(module);
-        QCOMPARE(file.iconCount(), 1);
-        const auto ico = file.groupAsIco(0);
-        QVERIFY(ico && sameImages(*ico, readIconFixture(chosen + ".ico")));
     }
 
     void damagedFilesStaySafe_data() {
@@ -270,6 +238,62 @@ private slots:
             }
             QVERIFY(groupsAreSound(bytes));
         }
+    }
+
+    // Limits that only hostile files reach: PNG sides and sizes, the pixels of a group, an
+    // image named twice, a count beyond the file, what one reader hands out in all. And a
+    // 32-bit image without alpha is drawn through its mask.
+    void limitsHoldOnCraftedInput() {
+        using gemino::iconfile::icoImages;
+        const auto png = [](std::uint32_t side, std::size_t size) {
+            Bytes bytes = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,
+                           0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+            for (const int shift : {24, 16, 8, 0, 24, 16, 8, 0}) {
+                bytes.push_back(static_cast<unsigned char>(side >> shift));
+            }
+            bytes.resize(size);
+            return bytes;
+        };
+        // One image named by `entries` directory entries; the count field says `claimed`.
+        const auto ico = [](const Bytes& image, std::size_t entries, std::uint32_t claimed) {
+            Bytes bytes = patched(patched(Bytes(6 + 16 * entries), 2, 1, 2), 4, claimed, 2);
+            for (std::size_t i = 0; i < entries; ++i) {
+                bytes = patched(patched(bytes, 14 + 16 * i, std::uint32_t(image.size())),
+                                18 + 16 * i, std::uint32_t(bytes.size()));
+            }
+            bytes.insert(bytes.end(), image.begin(), image.end());
+            return bytes;
+        };
+        QCOMPARE(icoImages(ico(png(2000, 20000), 1, 1)).size(), std::size_t(0));
+        QCOMPARE(icoImages(ico(png(1000, 100), 1, 1)).size(), std::size_t(0));
+        QCOMPARE(icoImages(ico(png(1024, 4096), 5, 5)).size(), std::size_t(4));
+        QCOMPARE(icoImages(ico(png(16, 100), 1, 0xFFFF)).size(), std::size_t(1));
+        Bytes twice = ico(png(16, 100), 2, 2);
+        twice.resize(twice.size() + 1000); // room for both, were it read twice
+        const auto rebuilt = gemino::iconfile::IconFile::fromBytes(twice).groupAsIco(0);
+        QVERIFY(rebuilt && icoImages(*rebuilt).size() == 1);
+
+        auto resources = gemino::test::iconGroup(readIconFixture("c8.ico"), 1, 0x409, 1);
+        const Bytes directory = resources.back().data;
+        for (std::uint16_t group = 2; group <= 64; ++group) {
+            resources.push_back({gemino::test::kRtGroupIcon, group, 0x409, directory});
+        }
+        const Bytes module = gemino::test::buildPeModule(resources);
+        auto file = gemino::iconfile::IconFile::fromBytes(module);
+        int handedOut = 0;
+        for (int i = 0; i < file.iconCount(); ++i) {
+            handedOut += file.groupAsIco(i) ? 1 : 0;
+        }
+        QVERIFY2(handedOut > 8 && handedOut < 64, qPrintable(QString::number(handedOut)));
+
+        Bytes dib = patched(patched(patched(Bytes(48), 0, 40), 4, 1), 8, 2);
+        dib = patched(patched(dib, 12, 1, 2), 14, 32, 2);
+        dib[40] = 0x30; // blue, green, red, alpha 0; then an all-opaque mask
+        dib[41] = 0x20;
+        dib[42] = 0x10;
+        std::uint32_t pixel = 0;
+        QVERIFY(gemino::iconfile::decodeDib(dib, &pixel, 1));
+        QCOMPARE(pixel, 0xFF102030u);
     }
 
     void fifosAreNeverOpened() {

@@ -23,9 +23,7 @@ namespace {
 
 using Rule = std::function<QRgb(QRgb)>;
 
-QRgb same(QRgb pixel) {
-    return pixel;
-}
+const Rule same = [](QRgb pixel) { return pixel; };
 
 // A popup as the user sees it, read in device-independent pixels whatever the screen's density.
 struct Shot {
@@ -272,10 +270,8 @@ private slots:
         QMenu* game = shownMenu(popupOf(t, 0));
         auto* style = qobject_cast<GlyphMenuStyle*>(game->style());
         const QRect exit = game->actionGeometry(t.action(Exit));
-        // The offscreen screen has 32 bits per pixel: the flat look.
+        // The offscreen screen has 32 bits per pixel: the flat look, unless asked otherwise.
         QCOMPARE(style->look(), GlyphMenuStyle::Look::Automatic);
-        QCOMPARE(Shot(game).at(exit.left() + 25, exit.top() + 1),
-                 TintTowardBlack(Shot(game).c.window, 0.02));
 
         style->setLook(GlyphMenuStyle::Look::Classic);
         game->setActiveAction(t.action(NewGame));

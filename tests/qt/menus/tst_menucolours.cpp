@@ -1,6 +1,7 @@
 #include "qt/menus/menucolours.h"
 #include "qt/menus/menupictures.h"
 
+#include <QPalette>
 #include <QTest>
 
 #include <limits>
@@ -11,42 +12,57 @@ using namespace gemino;
 class TestMenuColours : public QObject {
     Q_OBJECT
 private slots:
-    void tintsTruncateAndIgnoreFactorsOutsideTheRange_data() {
-        QTest::addColumn<bool>("towardWhite");
-        QTest::addColumn<QRgb>("colour");
-        QTest::addColumn<double>("factor");
-        QTest::addColumn<QRgb>("expected");
+    // Tints truncate, keep alpha, and leave the colour as it is for a factor outside (0, 1].
+    void tintsAndPixelRules() {
         const QRgb blue = qRgba(48, 140, 198, 200);
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("white 0") << true << blue << 0.0 << blue;
-        QTest::newRow("black 0") << false << blue << 0.0 << blue;
-        QTest::newRow("white below") << true << blue << -0.5 << blue;
-        QTest::newRow("white nan") << true << blue << nan << blue;
-        QTest::newRow("white 1") << true << blue << 1.0 << qRgba(255, 255, 255, 200);
-        // 48 + 207 * 0.7 = 192.9, 140 + 115 * 0.7 = 220.5, 198 + 57 * 0.7 = 237.9
-        QTest::newRow("white 0.7") << true << blue << 0.7 << qRgba(192, 220, 237, 200);
-        QTest::newRow("black above") << false << blue << 1.01 << blue;
-        QTest::newRow("black 1") << false << blue << 1.0 << qRgba(0, 0, 0, 200);
-        // 255 - 5.1 = 249.9: the menu area of a white window
-        QTest::newRow("black 0.02") << false << qRgb(255, 255, 255) << 0.02 << qRgb(249, 249, 249);
-    }
-    void tintsTruncateAndIgnoreFactorsOutsideTheRange() {
-        QFETCH(bool, towardWhite);
-        QFETCH(QRgb, colour);
-        QFETCH(double, factor);
-        QFETCH(QRgb, expected);
-        const QRgb got =
-            towardWhite ? TintTowardWhite(colour, factor) : TintTowardBlack(colour, factor);
-        QCOMPARE(QColor::fromRgba(got), QColor::fromRgba(expected));
-    }
-
-    void derivedPixelRules() {
+        const struct {
+            bool towardWhite;
+            QRgb colour;
+            double factor;
+            QRgb expected;
+        } cases[] = {
+            {true, blue, 0.0, blue},
+            {false, blue, 0.0, blue},
+            {true, blue, -0.5, blue},
+            {true, blue, nan, blue},
+            {false, blue, 1.01, blue},
+            {true, blue, 1.0, qRgba(255, 255, 255, 200)},
+            {false, blue, 1.0, qRgba(0, 0, 0, 200)},
+            // 48 + 207 * 0.7 = 192.9, 140 + 115 * 0.7 = 220.5, 198 + 57 * 0.7 = 237.9
+            {true, blue, 0.7, qRgba(192, 220, 237, 200)},
+            // 255 - 5.1 = 249.9: the menu area of a white window
+            {false, qRgb(255, 255, 255), 0.02, qRgb(249, 249, 249)},
+        };
+        for (const auto& c : cases) {
+            const QRgb got = c.towardWhite ? TintTowardWhite(c.colour, c.factor)
+                                           : TintTowardBlack(c.colour, c.factor);
+            QCOMPARE(QColor::fromRgba(got), QColor::fromRgba(c.expected));
+        }
         QCOMPARE(fadedPixel(qRgb(0, 100, 255)), qRgb(76, 146, 255));
         const QRgb shadow = qRgb(160, 160, 160);
-        QCOMPARE(disabledPixel(qRgb(0, 0, 0), shadow), shadow); // factor 0: the shadow as it is
+        QCOMPARE(disabledPixel(qRgb(0, 0, 0), shadow), shadow);
         QCOMPARE(disabledPixel(qRgb(255, 255, 255), shadow), qRgb(255, 255, 255));
         // grey = (10 + 20 + 32) / 3 = 20; 160 + 95 * 20 / 255 = 167.45
         QCOMPARE(disabledPixel(qRgb(10, 20, 32), shadow), qRgb(167, 167, 167));
+    }
+
+    // Each system colour comes from the palette role that stands for it.
+    void coloursComeFromTheirRoles() {
+        QPalette palette;
+        int level = 0;
+        for (const QPalette::ColorRole role :
+             {QPalette::Button, QPalette::Base, QPalette::Window, QPalette::Highlight,
+              QPalette::HighlightedText, QPalette::WindowText, QPalette::Dark, QPalette::Light}) {
+            palette.setColor(QPalette::Active, role, qRgb(++level, 0, 0));
+        }
+        palette.setColor(QPalette::Disabled, QPalette::WindowText, qRgb(99, 0, 0));
+        const MenuColours c = MenuColours::fromPalette(palette);
+        const QList<QRgb> got = {c.face,     c.window, c.menu,    c.highlight, c.highlightText,
+                                 c.menuText, c.shadow, c.hilight, c.grayText};
+        QCOMPARE(got, QList<QRgb>({qRgb(1, 0, 0), qRgb(2, 0, 0), qRgb(3, 0, 0), qRgb(4, 0, 0),
+                                   qRgb(5, 0, 0), qRgb(6, 0, 0), qRgb(7, 0, 0), qRgb(8, 0, 0),
+                                   qRgb(99, 0, 0)}));
     }
 
     // Three pixels: the face colour, red and the highlight colour.
@@ -66,7 +82,6 @@ private slots:
         }
         QCOMPARE(p.picture.pixel(1, 0), qRgb(255, 0, 0));
         QCOMPARE(p.faded.pixel(1, 0), qRgb(255, 76, 76));
-        QCOMPARE(p.shadow.pixel(1, 0), c.shadow);
         QCOMPARE(p.shadow.pixel(2, 0), c.shadow);
         QCOMPARE(p.disabled.pixel(1, 0), disabledPixel(qRgb(255, 0, 0), c.shadow));
         QCOMPARE(p.disabled.pixel(2, 0), qRgb(255, 255, 255));

@@ -14,28 +14,60 @@ class TestIconDecode : public QObject {
     Q_OBJECT
 
 private slots:
-    void imagesMatchIcotool_data() {
-        QTest::addColumn<QString>("base");
+    // icotool extracted image N of B.ico as expected/B_N_WxHxD.png. Compared premultiplied,
+    // pixels that show nothing are equal whatever their colour.
+    void imagesMatchIcotool() {
+        const QDir expected(iconFixture("expected"));
+        const auto format = QImage::Format_ARGB32_Premultiplied;
         for (const QString base : {"bw", "c4", "c8", "t24", "a32", "png", "multi"}) {
-            QTest::newRow(qPrintable(base)) << base;
+            const auto images =
+                gemino::decodeIcoImages(gemino::test::readIconFixture(base + ".ico"));
+            const QStringList names = expected.entryList({base + "_*.png"});
+            QCOMPARE(qsizetype(images.size()), names.size());
+            for (qsizetype k = 0; k < names.size(); ++k) {
+                const gemino::IconImage& image = images[std::size_t(k)];
+                QCOMPARE(image.image.convertToFormat(format),
+                         QImage(expected.filePath(names[k])).convertToFormat(format));
+                QVERIFY2(names[k].endsWith(QStringLiteral("x%1.png").arg(image.bitCount)),
+                         qPrintable(names[k]));
+            }
         }
     }
 
-    void imagesMatchIcotool() {
-        QFETCH(QString, base);
-        const auto images = gemino::decodeIcoImages(gemino::test::readIconFixture(base + ".ico"));
-        // icotool extracted image N of base.ico as expected/base_N_WxHxD.png.
-        const QDir expected(iconFixture("expected"));
-        const QStringList names = expected.entryList({base + "_*.png"});
-        QCOMPARE(qsizetype(images.size()), names.size());
-        for (qsizetype k = 0; k < names.size(); ++k) {
-            // Premultiplied, pixels that show nothing compare equal whatever their colour.
-            const auto format = QImage::Format_ARGB32_Premultiplied;
-            QCOMPARE(images[std::size_t(k)].image.convertToFormat(format),
-                     QImage(expected.filePath(names[k])).convertToFormat(format));
-            QVERIFY(
-                names[k].endsWith(QStringLiteral("x%1.png").arg(images[std::size_t(k)].bitCount)));
+    // A cell draws the smallest image that covers it, the deepest among equals, else the
+    // largest; whole-number enlargements keep hard edges; a greyed icon is grey and faint.
+    void cellsDrawTheImageThatSuitsThem() {
+        const auto solid = [](int side, int bitCount, QRgb colour) {
+            QImage image(side, side, QImage::Format_ARGB32);
+            image.fill(colour);
+            return gemino::IconImage{image, bitCount};
+        };
+        const std::vector<gemino::IconImage> images = {
+            solid(16, 8, 0xFFFF0000), solid(32, 4, 0xFF00FF00), solid(32, 32, 0xFF0000FF),
+            solid(48, 8, 0xFFFFFF00)};
+        for (const auto& [side, colour] : {std::pair{8, 0xFFFF0000u},
+                                           {20, 0xFF0000FFu},
+                                           {32, 0xFF0000FFu},
+                                           {40, 0xFFFFFF00u},
+                                           {64, 0xFFFFFF00u}}) {
+            const QImage cell = gemino::iconCellImage(images, QSize(side, side));
+            QCOMPARE(cell.size(), QSize(side, side));
+            QCOMPARE(cell.pixel(side / 2, side / 2), colour);
         }
+
+        QImage pair(2, 1, QImage::Format_ARGB32);
+        pair.setPixel(0, 0, 0xFF000000);
+        pair.setPixel(1, 0, 0xFFFFFFFF);
+        const QImage sharp = gemino::iconCellImage({{pair, 8}}, QSize(8, 4));
+        QCOMPARE(sharp.pixel(3, 0), 0xFF000000u);
+        QCOMPARE(sharp.pixel(4, 0), 0xFFFFFFFFu);
+
+        const QIcon icon = gemino::iconFromImages({solid(16, 8, 0xFFFF0000)});
+        QCOMPARE(icon.pixmap(16, QIcon::Normal).toImage().pixel(0, 0), 0xFFFF0000u);
+        const QImage greyed =
+            icon.pixmap(16, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRgb grey = greyed.pixel(0, 0);
+        QVERIFY(qAlpha(grey) == 127 && qRed(grey) == qGreen(grey) && qGreen(grey) == qBlue(grey));
     }
 
     void everyContainerGivesItsIcons_data() {

@@ -36,6 +36,8 @@ private slots:
             QCOMPARE(quadrants.pixel(i % 2, i / 2) & 0x808080, colours[i]);
         }
         QCOMPARE(gemino::loadEditorImage(iconFixture(file), 3).size(), QSize(40, 40));
+        // No board or list draws a picture this large: refused before it is decoded.
+        QVERIFY(gemino::loadPicturePixmap(iconFixture(file), 5000).isNull());
     }
 
     void fifosAreNeverOpened() {
