@@ -419,7 +419,7 @@ std::optional<PictureHeader> readSvg(PictureBytes& bytes) {
     }
     PictureHeader header;
     header.format = PictureFormat::Svg;
-    header.decodeCost = bytes.size();
+    header.decodeCost = bytes.size() * kSvgBytesPerTextByte;
     return header;
 }
 
@@ -434,7 +434,7 @@ std::optional<PictureHeader> readSvgz(PictureBytes& bytes) {
     }
     PictureHeader header;
     header.format = PictureFormat::Svgz;
-    header.decodeCost = le32(trailer.data());
+    header.decodeCost = le32(trailer.data()) * kSvgBytesPerTextByte;
     return header;
 }
 
@@ -532,7 +532,8 @@ PictureRefusal judgePicture(const PictureHeader& header) {
         if (header.fileBytes > kMaxSvgBytes) {
             return PictureRefusal::TooLargeFile;
         }
-        return header.decodeCost > kMaxSvgBytes ? PictureRefusal::TooCostly : PictureRefusal::None;
+        return header.decodeCost > kMaxSvgBytes * kSvgBytesPerTextByte ? PictureRefusal::TooCostly
+                                                                        : PictureRefusal::None;
     }
     if (header.fileBytes > kMaxPictureFileBytes) {
         return PictureRefusal::TooLargeFile;
