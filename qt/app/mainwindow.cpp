@@ -8,9 +8,11 @@
 #include "qt/board/boardview.h"
 #include "qt/menus/glyphmenu.h"
 #include "qt/platform/waitcursor.h"
+#include "qt/widgets/prompts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QIcon>
 #include <QMenu>
@@ -20,9 +22,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cmath>
+#include <optional>
 
 namespace gemino {
 
@@ -32,6 +36,8 @@ namespace {
 const QString kIdleStatus = QStringLiteral("  ");
 // The width of a window's 3-D edge, as the frame's margins and the button sizing count it.
 constexpr int kEdge = 2;
+// A window that is never painted (minimised from the start, say) still gets its About box.
+constexpr int kFirstPaintWaitMs = 2000;
 
 // A toolbar picture drawn at its 16 x 15 design size and at twice that for dense screens.
 QIcon toolbarIcon(int id) {
@@ -324,7 +330,18 @@ void MainWindow::startUp() {
     placeOnScreen();
     setWindowTitle(QString::fromLatin1(caption()));
     session_->clearKeyboardSelection();
+    // The board is painted before the About box is built; input waits, as it would behind
+    // the box.
+    if (!board_->painted()) {
+        QEventLoop loop;
+        connect(board_, &BoardView::firstPainted, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kFirstPaintWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     showAbout();
+    if (const std::optional<SetProblem> problem = session_->takeStartupProblem()) {
+        showMessageBox(this, MessageIcon::Warning, problem->caption, problem->text);
+    }
 }
 
 void MainWindow::showAbout() {

@@ -45,6 +45,7 @@ bool CSetImage::LoadResourceIcon(int id) {
 }
 
 bool CSetImage::LoadFileIcon(const QString& file, int iconIndex) {
+    pending_ = false;
     vector_.reset();
     renderedSizes_.clear();
     icon = gemino::LoadFileIcon(file, iconIndex);
@@ -60,6 +61,7 @@ bool CSetImage::LoadFileIcon(const QString& file, int iconIndex) {
 }
 
 bool CSetImage::LoadBitmapFile(const QString& file, int size) {
+    pending_ = false;
     bitmap = gemino::loadPicturePixmap(file, size);
     if (bitmap.isNull()) {
         return false;
@@ -72,6 +74,44 @@ bool CSetImage::LoadBitmapFile(const QString& file, int size) {
     text.clear();
     index = -1;
     return true;
+}
+
+void CSetImage::awaitBitmap(const QString& file) {
+    vector_.reset();
+    renderedSizes_.clear();
+    icon = QIcon();
+    bitmap = QPixmap();
+    isBitmap = true;
+    path = file;
+    index = -1;
+    pending_ = true;
+}
+
+void CSetImage::awaitIcon(int iconIndex) {
+    vector_.reset();
+    renderedSizes_.clear();
+    icon = QIcon();
+    bitmap = QPixmap();
+    isBitmap = false;
+    path.clear();
+    index = iconIndex;
+    pending_ = true;
+}
+
+void CSetImage::setBitmap(const QPixmap& picture) {
+    pending_ = false;
+    if (picture.isNull() && bitmap.isNull()) {
+        // Never had one: an image without a picture, as a new record that failed to load.
+        isBitmap = false;
+        path.clear();
+        return;
+    }
+    bitmap = picture;
+}
+
+void CSetImage::setIcon(const QIcon& picture) {
+    pending_ = false;
+    icon = picture;
 }
 
 bool CSetImage::hasPicture() const {

@@ -187,6 +187,8 @@ private slots:
             checkLayout();
             act(dialog, actions.section(' ', -1));
         }));
+        // Bitmaps are reloaded at a new size on worker threads.
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
         QString record = QString::fromStdString(s.player1Name + '/' + s.player2Name);
         if (command == command::BoardLayout)
             record = QString::asprintf("%d %d %d %d", s.columns, s.buttonSize, s.buttonSpacing,

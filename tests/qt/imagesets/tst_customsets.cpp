@@ -1,6 +1,7 @@
 // Playing image set files and icon libraries. Pictures are drawn here with QImage, icons are
 // packed by icotool (icoutils) and icon libraries laid out by the NE helper of tests/support.
 #include "core/imagesets/imsformat.h"
+#include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
 #include "qt/imagesets/imageset.h"
 #include "qt/platform/picturefile.h"
@@ -16,6 +17,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QtEndian>
 
 #include <algorithm>
 #include <set>
@@ -29,6 +32,11 @@ namespace {
 bool writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray I32(std::int32_t v) {
+    const std::int32_t le = qToLittleEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
 // Icon k of the fixture is filled with a red level that names it.
@@ -46,6 +54,7 @@ class TestCustomSets : public QObject {
     QStringList icons_;    // 50 .ico files without an extension, in a folder named like a picture
     QStringList shown_;    // "caption: text" of each message box
     QString answer_;       // the file the dialog returns
+    QStringList broken_;   // exist, but hold no picture: junk, a header too large, not a module
 
     QString filePath(const QString& name) const { return dir_.filePath(name); }
 
@@ -55,6 +64,10 @@ class TestCustomSets : public QObject {
         for (int k = 0; k < sources.size(); ++k) {
             entries.push_back({0, sources[k].toStdString(), "T" + std::to_string(k)});
         }
+        return saveImageSetFile(filePath(name).toStdString(), entries).ok();
+    }
+
+    bool writeEntries(const QString& name, const std::vector<ImsEntry>& entries) {
         return saveImageSetFile(filePath(name).toStdString(), entries).ok();
     }
 
@@ -93,13 +106,39 @@ private slots:
             const QByteArray bytes = ico.readAll();
             groups.push_back({"", static_cast<std::uint16_t>(k + 1), {bytes.begin(), bytes.end()}});
         }
-        for (const auto& [name, n] : std::vector<std::pair<QString, int>>{
-                 {"lib7.icl", 7}, {"CAPS.ICL", 7}, {"lib50.icl", 50}}) {
-            const auto module = test::BuildNeModule({groups.begin(), groups.begin() + n}, 4);
-            QVERIFY(
-                writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(module.data()),
-                                                    static_cast<qsizetype>(module.size()))));
+        // Groups whose only image claims 7 bits a pixel hold nothing to draw.
+        std::vector<test::NeGroup> brokenGroups = groups;
+        for (test::NeGroup& group : brokenGroups) {
+            group.ico[22 + 14] = 7;
         }
+        std::vector<test::NeGroup> half(groups.begin(), groups.begin() + 3);
+        half.insert(half.end(), brokenGroups.begin() + 3, brokenGroups.begin() + 30);
+        for (const auto& [name, module] :
+             std::vector<std::pair<QString, std::vector<test::NeGroup>>>{
+                 {"lib7.icl", {groups.begin(), groups.begin() + 7}},
+                 {"CAPS.ICL", {groups.begin(), groups.begin() + 7}},
+                 {"lib50.icl", groups},
+                 {"broken.icl", {brokenGroups.begin(), brokenGroups.begin() + 30}},
+                 {"half.icl", half}}) {
+            const auto bytes = test::BuildNeModule(module, 4);
+            QVERIFY(writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                                        static_cast<qsizetype>(bytes.size()))));
+        }
+
+        QImage big(64, 64, QImage::Format_RGB32);
+        big.fill(Qt::darkCyan);
+        QVERIFY(big.save(filePath("big.jpg"), "jpeg"));
+        QFile jpeg(filePath("big.jpg"));
+        QVERIFY(jpeg.open(QIODevice::ReadWrite));
+        QByteArray header = jpeg.readAll();
+        const qsizetype sof = header.indexOf("\xFF\xC0");
+        QVERIFY(sof > 0);
+        header.replace(sof + 5, 4, QByteArray("\x3E\x80\x3E\x80", 4)); // 16000 x 16000
+        QVERIFY(jpeg.seek(0) && jpeg.write(header) == header.size());
+        jpeg.close();
+        broken_ << filePath("junk.png") << filePath("big.jpg") << filePath("junk.dll");
+        QVERIFY(writeAll(broken_[0], "not a picture at all"));
+        QVERIFY(writeAll(broken_[2], QByteArray(4096, '\x37')));
         QVERIFY(writeAll(filePath("short.ims"), QByteArray("\x05\0\0\0\0\0\0\0/a.png\nA\n", 18)));
 
         // Missing sources, folders and devices are skipped.
@@ -113,6 +152,8 @@ private slots:
     }
 
     void init() {
+        // Thumbnails go to a cache of the test's own.
+        qputenv("XDG_CACHE_HOME", filePath("cache").toUtf8());
         shown_.clear();
         setMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption,
                                  const QString& text) { shown_ << caption + ": " + text; });
@@ -146,6 +187,7 @@ private slots:
         QFETCH(QString, message);
         GuiTable t(columns);
         choose(t, filePath(file));
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
 
         // Each image has a picture of its own: a bitmap of its file or a distinct icon.
         const ImageSet& set = t.images();
@@ -177,27 +219,66 @@ private slots:
         QTest::addColumn<QString>("message"); // %1 is the file
         QTest::newRow("one usable image")
             << "one.ims"
-            << "Not Enough Images: The image set\n%1\nnames only one image file that can be found."
-               "\n\nA game needs at least 2 images, so the images in play are kept.";
+            << "Not Enough Images: The image set\n%1\nnames only one image that can be shown."
+               "\n\nA game needs at least 2 images.\n\nThe images in play are kept.";
+        const QString notRead = "Image Set Not Loaded: Gemino could not read the image set\n%1\n\n";
+        const QString kept = "\n\nThe images in play are kept.";
+        QTest::newRow("negative count")
+            << "negative.ims"
+            << notRead +
+                   "It is not an image set file: it begins with a negative "
+                   "number of images (-3)." +
+                   kept;
+        QTest::newRow("a PNG renamed")
+            << "png.ims"
+            << notRead +
+                   "It is not an image set file: it begins with the number "
+                   "1196314761, more images than its %2 bytes could hold." +
+                   kept;
+        QTest::newRow("cut short within an entry")
+            << "cut.ims"
+            << notRead +
+                   "The file is truncated: it ends before image 2 of the 2 it "
+                   "announces is complete." +
+                   kept;
+        QTest::newRow("a folder") << "pics" << notRead + "It is not a file." + kept;
+        QTest::newRow("nothing that can be shown")
+            << "nothing.ims"
+            << "Not Enough Images: The image set\n%1\nnames no image that can be shown: its files "
+               "are missing or hold no picture, and its entries have no text.\n\nA game needs at "
+               "least 2 images." +
+                   kept;
         QTest::newRow("count larger than the file")
             << "short.ims"
-            << "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt ends after 1 "
-               "of the 5 images it announces.\n\nThe images in play are kept.";
+            << "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt is not an "
+               "image set file: it begins with the number 5, more images than its 18 bytes could "
+               "hold.\n\nThe images in play are kept.";
     }
     void unplayableSetIsNotPlayed() {
         QFETCH(QString, file);
         QFETCH(QString, message);
+        QVERIFY(writeAll(filePath("negative.ims"), I32(-3) + "junk"));
+        QFile::remove(filePath("png.ims"));
+        QVERIFY(QFile::copy(pictures_[0], filePath("png.ims")));
+        QVERIFY(writeAll(filePath("cut.ims"), I32(2) + I32(0) + "a\nb\n" + I32(0) + "c"));
+        QVERIFY(writeEntries("nothing.ims", {{0, broken_[0].toStdString(), ""},
+                                             {0, broken_[1].toStdString(), ""},
+                                             {0, filePath("gone.png").toStdString(), "Gone"}}));
+        const QString shownPath = QDir::toNativeSeparators(filePath(file));
+        const QString expected = message.arg(shownPath).arg(QFileInfo(filePath(file)).size());
+
         // Chosen, it leaves the set in play and the settings as they were.
         GuiTable t(8);
         const CSetImage* first = t.images().image(0);
         const int writes = t.store.writeCount();
         choose(t, filePath(file));
-        QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
+        QCOMPARE(shown_, QStringList{expected});
         QCOMPARE(t.images().image(0), first);
         QCOMPARE(t.store.writeCount(), writes);
         QVERIFY(t.action(command::MiscSet)->isChecked());
 
-        // Stored by an earlier run, it gives way to misc for this run only, and quietly.
+        // Stored by an earlier run, it gives way to misc at start-up and says why, once the
+        // window and the About box are up; the stored choice stays for the next start.
         shown_.clear();
         MemorySettingsStore store;
         GameSettings settings;
@@ -205,11 +286,118 @@ private slots:
         settings.standardSetName.clear();
         settings.customSetPath = filePath(file).toStdString();
         MainWindow window(settings, store, sound);
-        window.session()->initialize();
+        QTimer closeAbout;
+        connect(&closeAbout, &QTimer::timeout, [&] {
+            if (auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget())) {
+                shown_ << "About";
+                about->accept();
+            }
+        });
+        closeAbout.start(5);
+        window.startUp();
         QCOMPARE(window.session()->images().imageCount(), 20);
         QCOMPARE(settings.standardSetName, std::string("misc"));
         QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
-        QVERIFY(shown_.isEmpty());
+        QString atStartup = expected;
+        atStartup.replace("\n\nThe images in play are kept.",
+                          "\n\nThe miscellaneous images are played instead; the set is "
+                          "tried again at the next start.");
+        QCOMPARE(shown_, (QStringList{"About", atStartup}));
+    }
+
+    // An image needs a picture (judged from its file's header, or an icon group with an image
+    // that passes) or a text; images that would look alike count once.
+    void countsOnlyImagesThatCanBeTold_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("images");
+        QTest::addColumn<int>("pictured");
+        QTest::addColumn<QString>("message"); // %1 is the file
+        QTest::newRow("no picture and no text: dropped") << "mixed.ims" << 3 << 3 << "";
+        QTest::newRow("a text stands in for a picture") << "texts.ims" << 3 << 0 << "";
+        QTest::newRow("alike entries count once") << "alike.ims" << 5 << 3 << "";
+        QTest::newRow("only one that can be shown")
+            << "single.ims" << -1 << 0
+            << "Not Enough Images: The image set\n%1\nnames only one image that can be shown."
+               "\n\nA game needs at least 2 images.\n\nThe images in play are kept.";
+        QTest::newRow("library of broken icons")
+            << "broken.icl" << -1 << 0
+            << "Not Enough Images: The icon library\n%1\nholds no icon that can be shown.\n\nA "
+               "game needs at least 2 images.\n\nThe images in play are kept.";
+        QTest::newRow("library with 3 good icons of 30") << "half.icl" << 3 << 3 << "";
+    }
+    void countsOnlyImagesThatCanBeTold() {
+        QFETCH(QString, file);
+        QFETCH(int, images);
+        QFETCH(int, pictured);
+        QFETCH(QString, message);
+        const auto entry = [](const QString& path, const char* text, int index = 0) {
+            return ImsEntry{index, path.toStdString(), text};
+        };
+        const QString samePicture = filePath("pics/../pics/pic0.png");
+        QVERIFY(writeEntries("mixed.ims", {entry(broken_[0], ""), entry(broken_[1], ""),
+                                           entry(broken_[2], ""), entry(pictures_[0], ""),
+                                           entry(pictures_[1], ""), entry(icons_[0], "")}));
+        QVERIFY(writeEntries("texts.ims", {entry(broken_[0], "Cat"), entry(broken_[1], "Dog"),
+                                           entry(broken_[2], "Fox")}));
+        QVERIFY(writeEntries("alike.ims", {entry(pictures_[0], "A"), entry(pictures_[0], "A"),
+                                           entry(samePicture, "A"), entry(pictures_[0], "A", 5),
+                                           entry(pictures_[0], "B"), entry(icons_[0], "A"),
+                                           entry(icons_[0], "A"), entry(icons_[0], "A", 1),
+                                           entry(broken_[0], "Z"), entry(broken_[1], "Z")}));
+        QVERIFY(writeEntries("single.ims", {entry(broken_[0], ""), entry(pictures_[2], "")}));
+
+        // One column: no set here makes the board smaller.
+        GuiTable t(1);
+        const CSetImage* first = t.images().image(0);
+        choose(t, filePath(file));
+        QCOMPARE(shown_, message.isEmpty()
+                             ? QStringList()
+                             : QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
+        if (images < 0) {
+            QCOMPARE(t.images().image(0), first);
+            QCOMPARE(t.store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
+            return;
+        }
+        QCOMPARE(t.images().imageCount(), images);
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
+        int withPicture = 0;
+        for (int i = 0; i < images; ++i) {
+            withPicture += t.images().image(i)->hasPicture();
+        }
+        QCOMPARE(withPicture, pictured);
+    }
+
+    // The deal does not wait for the pictures: a cell uncovered before its picture has arrived
+    // shows a quiet stand-in, and the picture once it has.
+    void picturesArriveAfterTheDeal() {
+        QStringList photos;
+        for (int k = 0; k < 4; ++k) {
+            QImage photo(900, 700, QImage::Format_RGB32);
+            for (int y = 0; y < photo.height(); ++y) {
+                for (int x = 0; x < photo.width(); ++x) {
+                    photo.setPixel(x, y, qRgb(x * 255 / 900, y * 255 / 700, (x ^ y ^ k) & 0xFF));
+                }
+            }
+            photos << filePath(QString("photo%1.jpg").arg(k));
+            QVERIFY(photo.save(photos.last()));
+        }
+        QVERIFY(writeSet("photos.ims", photos));
+        GuiTable t(2);
+        choose(t, filePath("photos.ims"));
+        QCOMPARE(t.images().imageCount(), 4);
+        QCOMPARE(t.session()->picturesPending(), 4);
+
+        QTest::mouseClick(t.button(0), Qt::LeftButton);
+        const CSetImage* image = t.images().image(t.state().cellImage[0]);
+        QVERIFY(image->picturePending());
+        // Uniform, and not the board's background: the cell is seen to be waiting.
+        const QRect cell = t.button(0)->geometry().adjusted(3, 3, -3, -3);
+        const QImage waiting = t.grab();
+        QCOMPARE(distinctColors(waiting, cell), 1);
+        QVERIFY(waiting.pixel(cell.center()) != waiting.pixel(cell.topLeft() - QPoint(5, 5)));
+        QTRY_VERIFY(!image->picturePending());
+        QVERIFY(image->hasPicture());
+        QTRY_VERIFY(distinctColors(t.grab(), cell) > 100);
     }
 
     void bitmapsAreReloadedSharpAtTheNewSize() {
@@ -222,6 +410,7 @@ private slots:
         t.action(command::MaximizeButtons)->trigger();
         const int size = t.settings.buttonSize;
         QVERIFY(size != before);
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
         for (int i = 0; i < 3; ++i) {
             const CSetImage* image = t.images().image(i);
             QVERIFY(image->isBitmap);
