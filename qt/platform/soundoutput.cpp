@@ -1,11 +1,9 @@
 #include "qt/platform/soundoutput.h"
 
-#include <QAudioDevice>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QLibrary>
 
 #include <cstdint>
 
@@ -64,20 +62,46 @@ int waveLengthMs(const QString& path) {
 }
 
 SpeakerOutput::SpeakerOutput() = default;
-SpeakerOutput::~SpeakerOutput() = default;
+
+SpeakerOutput::~SpeakerOutput() {
+    // The player's code lives in the module, which stays loaded until the process ends.
+    player_.reset();
+}
+
+void SpeakerOutput::preload() {
+    player();
+}
+
+WavePlayer* SpeakerOutput::player() {
+    if (loaded_) {
+        return player_.get();
+    }
+    loaded_ = true;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    // Beside the program when built or on Windows; in its library folder when installed.
+    for (const QString& folder :
+         {programFolder, programFolder + QStringLiteral("/../" GEMINO_INSTALL_LIBDIR "/gemino")}) {
+        auto module = std::make_unique<QLibrary>(folder + QStringLiteral("/gemino_speaker"));
+        const auto create =
+            reinterpret_cast<GeminoCreateWavePlayer>(module->resolve("gemino_create_wave_player"));
+        if (create) {
+            player_.reset(create());
+            module_ = std::move(module);
+            break;
+        }
+    }
+    return player_.get();
+}
 
 int SpeakerOutput::play(const QString& path) {
-    if (playing_) {
-        playing_->stop();
-        playing_.reset();
+    WavePlayer* wave = player();
+    if (wave) {
+        wave->stop();
     }
     const int length = waveLengthMs(path);
-    if (length <= 0 || QMediaDevices::defaultAudioOutput().isNull()) {
+    if (length <= 0 || !wave || !wave->start(QFileInfo(path).absoluteFilePath())) {
         return 0;
     }
-    playing_ = std::make_unique<QSoundEffect>();
-    playing_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-    playing_->play();
     return length;
 }
 

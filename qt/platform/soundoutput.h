@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class QSoundEffect;
+class QLibrary;
 
 namespace gemino {
 
@@ -17,18 +17,39 @@ public:
     virtual int play(const QString& path) = 0;
 };
 
-// Sound through the desktop's audio output.
+// What the audio module (speakermodule.cpp) gives: playback of one wave file at a time.
+class WavePlayer {
+public:
+    virtual ~WavePlayer() = default;
+    virtual void stop() = 0;
+    // Starts the file; false when there is no audio output to play it on.
+    virtual bool start(const QString& absolutePath) = 0;
+};
+
+// Sound through the desktop's audio output. Qt Multimedia and the audio libraries it brings
+// (tens of them) live in a module beside the program that is loaded when the first cue plays,
+// or when preload() asks, once the window is up: loading them before would delay the window.
+// Without the module the game is silent.
 class SpeakerOutput : public SoundOutput {
 public:
     SpeakerOutput();
     ~SpeakerOutput() override;
     int play(const QString& path) override;
+    // Loads the audio module now, when nobody is waiting for the window.
+    void preload();
 
 private:
-    std::unique_ptr<QSoundEffect> playing_;
+    WavePlayer* player();
+
+    std::unique_ptr<QLibrary> module_;
+    std::unique_ptr<WavePlayer> player_;
+    bool loaded_ = false;
 };
 
 // The length in milliseconds of a PCM wave file, 0 when it is missing or not one.
 int waveLengthMs(const QString& path);
 
 } // namespace gemino
+
+// The module's one entry point: a new player, owned by the caller.
+extern "C" using GeminoCreateWavePlayer = gemino::WavePlayer * (*)();
