@@ -25,17 +25,15 @@ CSetImage::~CSetImage() = default;
 
 bool CSetImage::LoadResourceIcon(int id) {
     icon = QIcon();
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     const QString resource = QString::fromStdString(resourceIconPath(id));
     if (resource.isEmpty() || !QFile::exists(resource)) {
         return false;
     }
-    auto renderer = std::make_shared<QSvgRenderer>(resource);
-    if (!renderer->isValid()) {
-        return false;
-    }
-    vector_ = std::move(renderer);
+    resource_ = resource;
+    pending_ = false;
     isBitmap = false;
     bitmap = QPixmap();
     path.clear();
@@ -46,6 +44,7 @@ bool CSetImage::LoadResourceIcon(int id) {
 
 bool CSetImage::LoadFileIcon(const QString& file, int iconIndex) {
     pending_ = false;
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     icon = gemino::LoadFileIcon(file, iconIndex);
@@ -68,6 +67,7 @@ bool CSetImage::LoadBitmapFile(const QString& file, int size) {
     }
     isBitmap = true;
     icon = QIcon();
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     path = file;
@@ -77,6 +77,7 @@ bool CSetImage::LoadBitmapFile(const QString& file, int size) {
 }
 
 void CSetImage::awaitBitmap(const QString& file) {
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     icon = QIcon();
@@ -88,6 +89,7 @@ void CSetImage::awaitBitmap(const QString& file) {
 }
 
 void CSetImage::awaitIcon(int iconIndex) {
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     icon = QIcon();
@@ -115,7 +117,7 @@ void CSetImage::setIcon(const QIcon& picture) {
 }
 
 bool CSetImage::hasPicture() const {
-    return isBitmap ? !bitmap.isNull() : (vector_ != nullptr || !icon.isNull());
+    return isBitmap ? !bitmap.isNull() : (!resource_.isEmpty() || !icon.isNull());
 }
 
 void CSetImage::draw(QPainter& painter, const QRect& target) const {
@@ -127,7 +129,10 @@ void CSetImage::draw(QPainter& painter, const QRect& target) const {
     }
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
-    if (vector_) {
+    if (!resource_.isEmpty() && !vector_) {
+        vector_ = std::make_shared<QSvgRenderer>(resource_);
+    }
+    if (vector_ && vector_->isValid()) {
         auto cached = std::find_if(renderedSizes_.begin(), renderedSizes_.end(),
                                    [&](const QPixmap& p) { return p.size() == pixels; });
         if (cached == renderedSizes_.end()) {

@@ -47,8 +47,11 @@ public:
     QString text;
 
 private:
-    // A built-in icon is drawn from its vector form, rendered once per size and kept.
-    std::shared_ptr<QSvgRenderer> vector_;
+    // A built-in icon is drawn from its vector form, read when first drawn (a set is loaded
+    // before the window is painted, and most of its pictures are not shown for a while),
+    // rendered once per size and kept.
+    QString resource_;
+    mutable std::shared_ptr<QSvgRenderer> vector_;
     mutable std::vector<QPixmap> renderedSizes_;
     bool pending_ = false;
 };

@@ -266,6 +266,32 @@ private slots:
                  t.window->screen()->availableGeometry().width() - 8);
     }
 
+    // The window is painted before the About box is shown or the window's icon made.
+    void startUpPaintsTheBoardFirst() {
+        MemorySettingsStore store;
+        GameSettings settings;
+        RecordingSound sound;
+        MainWindow window(settings, store, sound);
+        struct AboutWatch : QObject {
+            const MainWindow* window = nullptr;
+            bool paintedFirst = false;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Show && qobject_cast<AboutDialog*>(watched)) {
+                    paintedFirst = window->board()->painted() && !window->windowIcon().isNull();
+                    QTimer::singleShot(0, static_cast<AboutDialog*>(watched), &QDialog::accept);
+                }
+                return false;
+            }
+        } watch;
+        watch.window = &window;
+        qApp->installEventFilter(&watch);
+        QVERIFY(!window.board()->painted());
+        QVERIFY(window.windowIcon().isNull());
+        window.startUp();
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.paintedFirst);
+    }
+
     void aboutBoxTextsAndTheMakersPage() {
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("https", &catcher, "open");
