@@ -138,6 +138,17 @@ SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, 
     if (n > kMaxImages) {
         order = randomPositions(n, n, random);
     }
+    // A file named by many entries is looked at once.
+    std::map<std::string, bool> present;
+    std::map<std::string, bool> pictureFiles;
+    const auto remembered = [](std::map<std::string, bool>& known, const std::string& path,
+                               auto&& judge) {
+        const auto [at, added] = known.try_emplace(path, false);
+        if (added) {
+            at->second = judge();
+        }
+        return at->second;
+    };
     std::map<std::string, iconfile::IconFile> containers;
     std::set<std::tuple<QString, int, std::string>> seen;
     std::vector<Judged> kept;
@@ -146,13 +157,15 @@ SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, 
             break;
         }
         const ImsEntry& entry = read.entries[static_cast<std::size_t>(position)];
-        if (!isUsableSource(entry.sourcePath)) {
+        if (!remembered(present, entry.sourcePath,
+                        [&] { return isUsableSource(entry.sourcePath); })) {
             continue;
         }
         Judged judged{position, &entry, false, isPictureSource(entry.sourcePath), {}};
         const QString source = QString::fromStdString(entry.sourcePath);
         if (judged.bitmap) {
-            judged.picture = isUsablePicture(source);
+            judged.picture =
+                remembered(pictureFiles, entry.sourcePath, [&] { return isUsablePicture(source); });
         } else {
             auto file = containers.find(entry.sourcePath);
             if (file == containers.end()) {
