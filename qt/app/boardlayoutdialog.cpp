@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <functional>
+
 namespace gemino {
 
 namespace {
@@ -97,12 +99,16 @@ void BoardLayoutDialog::onColumnClicked(int columns) {
 // The board follows the spins while the dialog is open; closing it stores what they chose.
 OptionsDialog::SpinSetup BoardLayoutDialog::geometrySpin(Range range, int& value,
                                                          void (GameSession::*apply)(int)) {
-    return {range.lowest, range.highest, value, [this, range, &value, apply](int p, int d) {
+    // Bound to the session here: built with GCC 12 and AddressSanitizer, a call through the
+    // member pointer inside the handler is reported as a stack-buffer underflow.
+    std::function<void(int)> applyToSession = std::bind_front(apply, &session_);
+    return {range.lowest, range.highest, value,
+            [this, range, &value, applyToSession = std::move(applyToSession)](int p, int d) {
                 if (!range.contains(p + d)) {
                     return false;
                 }
                 value = p + d;
-                (session_.*apply)(value);
+                applyToSession(value);
                 transferToControls();
                 sizeChanged_ = true;
                 return true;
