@@ -22,7 +22,7 @@ void report(const char* what) {
     std::fflush(stdout);
 }
 
-// GEMINO_BENCH times the start-up for bench/startup-bench.sh: "first-paint" prints
+// GEMINO_BENCH times the start-up for bench/startup-bench.py: "first-paint" prints
 // "first-paint <microseconds since the epoch>" once the board is first painted and quits;
 // "pictures" also waits for every picture of the set and prints "pictures <microseconds>".
 void watchForBench(const gemino::MainWindow& window) {
