@@ -26,8 +26,9 @@ GameSession::GameSession(GameSettings& settings, SettingsStore& store, BoardView
     connect(&pictures_, &PictureLoader::pictureArrived, &view_, &BoardView::invalidateImage);
     connect(&pictures_, &PictureLoader::allArrived, this, &GameSession::picturesArrived);
     // The window is painted before any picture is decoded: the decoders would only compete
-    // with it for the processor.
-    connect(&view_, &BoardView::firstPainted, &pictures_, &PictureLoader::release);
+    // with it for the processor. Queued, so the whole first frame is out first.
+    connect(&view_, &BoardView::firstPainted, &pictures_, &PictureLoader::release,
+            Qt::QueuedConnection);
 }
 
 GameSession::~GameSession() = default;
