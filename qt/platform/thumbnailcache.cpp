@@ -73,7 +73,7 @@ int standardSide(int pixels) {
 
 QString cacheFolder() {
     QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    // The base directory specification ignores a relative value.
+    // A relative value is ignored, as freedesktop.org's base directories have it.
     if (base.isEmpty() || QDir::isRelativePath(base)) {
         base = QDir::homePath() + QStringLiteral("/.cache");
     }
