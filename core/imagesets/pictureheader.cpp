@@ -53,8 +53,10 @@ std::uint64_t divUp(std::uint64_t a, std::uint64_t b) {
 // --- BMP ---
 
 std::optional<PictureHeader> readBmp(PictureBytes& bytes) {
+    // The file header, then the core header (12 bytes) or the size of a longer one.
     std::array<unsigned char, 34> h{};
-    if (!readExactly(bytes, 0, h)) {
+    const std::size_t got = bytes.read(0, h);
+    if (got < 26 || (le32(&h[14]) != 12 && got < h.size())) {
         return std::nullopt;
     }
     const std::uint32_t infoSize = le32(&h[14]);
@@ -533,7 +535,7 @@ PictureRefusal judgePicture(const PictureHeader& header) {
             return PictureRefusal::TooLargeFile;
         }
         return header.decodeCost > kMaxSvgBytes * kSvgBytesPerTextByte ? PictureRefusal::TooCostly
-                                                                        : PictureRefusal::None;
+                                                                       : PictureRefusal::None;
     }
     if (header.fileBytes > kMaxPictureFileBytes) {
         return PictureRefusal::TooLargeFile;

@@ -172,6 +172,8 @@ private slots:
         QTest::newRow("BMP, rows top down")
             << bmp(40, 100, -100, 24, 0) << 100 << 100 << false << R::None;
         QTest::newRow("OS/2 BMP") << bmp(12, 20, 30, 8, 0) << 20 << 30 << false << R::None;
+        QTest::newRow("OS/2 BMP of one pixel")
+            << bmp(12, 1, 1, 24, 0).left(30) << 1 << 1 << false << R::None;
         QTest::newRow("BMP holding a JPEG")
             << bmp(40, 100, 100, 24, 4) << -1 << 0 << false << R::NotAPicture;
         QTest::newRow("BMP of 7 bits")
