@@ -17,7 +17,7 @@ public:
     virtual int play(const QString& path) = 0;
 };
 
-// What the audio module (speakermodule.cpp) gives: playback of one wave file at a time.
+// What the audio module (qt/speaker) gives: playback of one wave file at a time.
 class WavePlayer {
 public:
     virtual ~WavePlayer() = default;
