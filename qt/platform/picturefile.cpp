@@ -193,12 +193,13 @@ QImage loadPictureImage(const QString& path, int size) {
         return renderSvg(path, header.format, size);
     }
 
-    // A picture larger than the cache's size for this cell is taken from the cache when it is
-    // there, and put there once it is decoded.
+    // A picture larger than the thumbnail that covers this cell is taken from the cache when it
+    // is there, and put there once it is decoded.
     const QFileInfo info(path);
-    const int side = thumbnails::standardSide(size);
-    const bool cached = side > 0 && (header.width > static_cast<unsigned>(side) ||
-                                     header.height > static_cast<unsigned>(side));
+    const int width = static_cast<int>(header.width);
+    const int height = static_cast<int>(header.height);
+    const int side = thumbnails::standardSide(width, height, size);
+    const bool cached = side > 0 && (width > side || height > side);
     if (cached) {
         const QImage thumbnail = thumbnails::find(info, side, size);
         if (!thumbnail.isNull()) {
@@ -217,8 +218,7 @@ QImage loadPictureImage(const QString& path, int size) {
         return {};
     }
     if (cached) {
-        thumbnails::store(info, side, picture, static_cast<int>(header.width),
-                          static_cast<int>(header.height));
+        thumbnails::store(info, side, picture, width, height);
     }
     return stretched(picture, size);
 }

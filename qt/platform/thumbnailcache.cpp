@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <QSize>
 #include <QUrl>
 
 #include <array>
@@ -62,9 +63,13 @@ bool makeFolder(const QString& folder) {
 
 } // namespace
 
-int standardSide(int pixels) {
+int standardSide(int width, int height, int cell) {
+    if (width <= 0 || height <= 0) {
+        return 0;
+    }
     for (const StandardSize& size : kSizes) {
-        if (size.side >= pixels) {
+        const QSize fitted = QSize(width, height).scaled(size.side, size.side, Qt::KeepAspectRatio);
+        if (fitted.width() >= cell && fitted.height() >= cell) {
             return size.side;
         }
     }

@@ -14,9 +14,10 @@ class QImage;
 // Every function is safe on worker threads.
 namespace gemino::thumbnails {
 
-// The side of the smallest standard size of at least `pixels`, 0 when even the largest
-// (1024) is smaller.
-int standardSide(int pixels);
+// The side of the smallest standard size whose thumbnail of a `width` x `height` picture
+// (fitted into side x side, its shape kept) covers a square cell of `cell` pixels, as a
+// picture stretched to the cell must; 0 when even the largest (1024) does not.
+int standardSide(int width, int height, int cell);
 
 // $XDG_CACHE_HOME/thumbnails, or ~/.cache/thumbnails where the variable is not set.
 QString cacheFolder();

@@ -193,14 +193,19 @@ private slots:
         plant(128, QSize(128, 85), mtime - 60);
         QCOMPARE(loadPictureImage(original, 50), decoded);
         QCOMPARE(QImage(thumbnail).text("Thumb::MTime"), QString::number(mtime));
-        // A larger standard size serves a smaller cell, one smaller than the cell does not.
-        QVERIFY(QFile::remove(thumbnail));
+        // One smaller than the cell is passed over, a larger standard size serves.
+        plant(128, QSize(128, 40), mtime);
         plant(256, QSize(256, 170), mtime);
         QCOMPARE(loadPictureImage(original, 50).pixel(25, 25), qRgb(255, 0, 0));
-        plant(128, QSize(128, 40), mtime);
-        QCOMPARE(loadPictureImage(original, 100).pixel(50, 50), qRgb(255, 0, 0)); // the large one
         QVERIFY(QFile::remove(thumbnails::thumbnailPath(original, 256)));
-        QVERIFY(loadPictureImage(original, 100).pixel(50, 50) != qRgb(255, 0, 0));
+        QCOMPARE(loadPictureImage(original, 50), decoded);
+
+        // A 100-pixel cell needs the "large" size: the 128 x 85 one would not cover it.
+        QVERIFY(QFile::remove(thumbnail));
+        const QImage forLargeCell = loadPictureImage(original, 100);
+        QVERIFY(!QFile::exists(thumbnail));
+        QCOMPARE(QImage(thumbnails::thumbnailPath(original, 256)).size(), QSize(256, 170));
+        QCOMPARE(loadPictureImage(original, 100), forLargeCell);
 
         // Thumbnails are never made of the cache's own files.
         const QString large = thumbnails::thumbnailPath(original, 256);
