@@ -217,6 +217,20 @@ ImsReadResult readImageSet(std::istream& in) {
         result.status = ImsReadStatus::NoCount;
         return result;
     }
+    result.implausibleCount = result.announced < 0;
+    if (result.announced > 0) {
+        // Measured on a stream that can seek; others cannot tell.
+        using Traits = std::char_traits<char>;
+        const auto here = buffer->pubseekoff(0, std::ios::cur, std::ios::in);
+        const auto end = buffer->pubseekoff(0, std::ios::end, std::ios::in);
+        if (here != Traits::pos_type(Traits::off_type(-1)) &&
+            end != Traits::pos_type(Traits::off_type(-1)) &&
+            buffer->pubseekpos(here, std::ios::in) == here) {
+            const auto remaining = static_cast<std::uint64_t>(end - here);
+            result.implausibleCount =
+                static_cast<std::uint64_t>(result.announced) * kImsLeastEntryBytes > remaining;
+        }
+    }
     if (result.announced <= 0) {
         return result;
     }

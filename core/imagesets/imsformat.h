@@ -24,6 +24,8 @@ inline constexpr std::string_view kImsNoText = "ME_NONE";
 
 // Lines longer than this are not paths or texts: the file is not an image set.
 inline constexpr std::size_t kImsMaxLineBytes = 128 * 1024;
+// The fewest bytes an entry takes: its index and the line feeds of its two lines.
+inline constexpr std::size_t kImsLeastEntryBytes = 6;
 
 struct ImsEntry {
     std::int32_t iconIndex = 0; // meaningless for pictures; the writer is given 0 for them
@@ -46,6 +48,10 @@ struct ImsReadResult {
     ImsReadStatus status = ImsReadStatus::Ok;
     std::int32_t announced = 0;    // the entry count the file gives
     std::vector<ImsEntry> entries; // on failure, the entries complete before it
+    // The count is none an image set file begins with: negative, or more entries than the
+    // bytes after it could hold (when their number is known). The editor reads such a file as
+    // what it holds (a count of 0 or less is a set without entries); the board refuses it.
+    bool implausibleCount = false;
 
     bool ok() const { return status == ImsReadStatus::Ok; }
 };

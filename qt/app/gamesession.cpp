@@ -23,11 +23,20 @@ GameSession::GameSession(GameSettings& settings, SettingsStore& store, BoardView
       game_(settings, view, images_, random_) {
     view_.attach(game_, images_, *this);
     connect(&view_, &BoardView::waiting, this, &GameSession::stateChanged);
+    connect(&pictures_, &PictureLoader::pictureArrived, &view_, &BoardView::invalidateImage);
+    connect(&pictures_, &PictureLoader::allArrived, this, &GameSession::picturesArrived);
+    // The window is painted before any picture is decoded: the decoders would only compete
+    // with it for the processor. Queued, so the whole first frame is out first.
+    connect(&view_, &BoardView::firstPainted, &pictures_, &PictureLoader::release,
+            Qt::QueuedConnection);
 }
 
 GameSession::~GameSession() = default;
 
 void GameSession::initialize() {
+    if (!view_.painted()) {
+        pictures_.hold();
+    }
     view_.LayoutButtons();
     loadStartupSet();
     game_.NewGame();
@@ -51,7 +60,12 @@ void GameSession::loadStartupSet() {
         standard = defaults::StandardSetName;
     }
     custom.clear();
+    pictures_.cancelAll();
     images_.LoadStandardSet(standard);
+}
+
+std::optional<SetProblem> GameSession::takeStartupProblem() {
+    return std::exchange(startupProblem_, std::nullopt);
 }
 
 template <typename Operation> void GameSession::runEngine(Operation&& operation) {
@@ -103,6 +117,7 @@ void GameSession::clearKeyboardSelection() {
 void GameSession::useStandardSet(const std::string& name) {
     settings_.standardSetName = name;
     settings_.customSetPath.clear();
+    pictures_.cancelAll();
     images_.LoadStandardSet(name);
     store_.WriteString(key::StandardImageSet, name);
     store_.WriteString(key::CustomImageSet, "");
@@ -123,7 +138,8 @@ void GameSession::togglePlaySounds() {
 
 bool GameSession::LoadCustomSet(const QString& path, bool atStartup) {
     const bool library = isIconLibraryPath(path.toStdString());
-    // Loaded aside: the set in play stays whole until the new one has proved playable.
+    // Loaded aside: the set in play stays whole until the new one has proved playable. Only
+    // headers are read here; the pictures are decoded on worker threads afterwards.
     ImageSet loaded;
     SetLoad load;
     {
@@ -133,34 +149,47 @@ bool GameSession::LoadCustomSet(const QString& path, bool atStartup) {
     }
 
     const QString shown = QDir::toNativeSeparators(path);
+    std::optional<SetProblem> problem;
     if (!load.ok()) {
-        if (!atStartup) {
-            const QString what = library ? tr("the icon library") : tr("the image set");
-            showMessageBox(&view_, MessageIcon::Warning, tr("Image Set Not Loaded"),
-                           tr("Gemino could not read %1\n%2\n\n%3\n\nThe images in play are kept.")
-                               .arg(what, shown, load.error));
+        const QString what = library ? tr("the icon library") : tr("the image set");
+        problem = SetProblem{tr("Image Set Not Loaded"),
+                             tr("Gemino could not read %1\n%2\n\n%3").arg(what, shown, load.error)};
+    } else if (load.count < 2) {
+        QString text;
+        if (library) {
+            text = load.found == 0   ? tr("The icon library\n%1\nholds no icons.")
+                   : load.count == 0 ? tr("The icon library\n%1\nholds no icon that can be "
+                                          "shown.")
+                   : load.found == 1 ? tr("The icon library\n%1\nholds only one icon.")
+                                     : tr("The icon library\n%1\nholds only one icon that "
+                                          "can be shown.");
+        } else {
+            text = load.found == 0 ? tr("The image set\n%1\nholds no images.")
+                   : load.count == 0
+                       ? tr("The image set\n%1\nnames no image that can be shown: its files are "
+                            "missing or hold no picture, and its entries have no text.")
+                       : tr("The image set\n%1\nnames only one image that can be shown.");
         }
-        return false;
+        problem = SetProblem{tr("Not Enough Images"),
+                             text.arg(shown) + tr("\n\nA game needs at least 2 images.")};
     }
-    if (load.count < 2) {
-        if (!atStartup) {
-            // Fewer than 2 means none or one.
-            const QString text =
-                library ? (load.count == 0 ? tr("The icon library\n%1\nholds no icons.")
-                                           : tr("The icon library\n%1\nholds only one icon."))
-                        : (load.count == 0
-                               ? tr("The image set\n%1\nnames no image file that can be found.")
-                               : tr("The image set\n%1\nnames only one image file that can be "
-                                    "found."));
-            showMessageBox(
-                &view_, MessageIcon::Warning, tr("Not Enough Images"),
-                text.arg(shown) +
-                    tr("\n\nA game needs at least 2 images, so the images in play are kept."));
+    if (problem) {
+        if (atStartup) {
+            // Told once the window and the About box are up; the choice stays stored, as the
+            // file may be back next time (a drive not yet mounted).
+            problem->text += tr("\n\nThe miscellaneous images are played instead; the set is "
+                                "tried again at the next start.");
+            startupProblem_ = std::move(problem);
+        } else {
+            problem->text += tr("\n\nThe images in play are kept.");
+            showMessageBox(&view_, MessageIcon::Warning, problem->caption, problem->text);
         }
         return false;
     }
 
+    pictures_.cancelAll();
     images_.swap(loaded);
+    pictures_.request(std::move(load.pictures));
     const std::string stored =
         QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdString();
     settings_.customSetPath = stored;
@@ -238,14 +267,23 @@ void GameSession::setColumns(int columns) {
 }
 
 void GameSession::ReloadBitmaps() {
+    std::vector<PictureRequest> requests;
     for (int i = 0; i < images_.imageCount(); ++i) {
         CSetImage* image = images_.image(i);
-        if (image && image->isBitmap) {
-            const QString text = image->text;
-            image->LoadBitmapFile(image->path, settings_.buttonSize);
-            image->text = text;
+        if (!image || !image->isBitmap) {
+            continue;
+        }
+        // Images of one file share its decode.
+        const auto same =
+            std::find_if(requests.begin(), requests.end(),
+                         [&](const PictureRequest& r) { return r.path == image->path; });
+        if (same != requests.end()) {
+            same->images.push_back(image);
+        } else {
+            requests.push_back({image->path, settings_.buttonSize, {}, {image}});
         }
     }
+    pictures_.request(std::move(requests));
 }
 
 void GameSession::setDisplayProperties(bool highlightMatched, bool matcherName, bool imageText,

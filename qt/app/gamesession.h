@@ -4,10 +4,12 @@
 #include "core/engine/random.h"
 #include "qt/board/boardview.h"
 #include "qt/imagesets/imageset.h"
+#include "qt/imagesets/pictureloader.h"
 
 #include <QObject>
 #include <QString>
 
+#include <optional>
 #include <string>
 
 namespace gemino {
@@ -15,6 +17,12 @@ namespace gemino {
 struct GameSettings;
 struct WindowMetrics;
 class SettingsStore;
+
+// Why a custom set was not played: a message box's caption and text.
+struct SetProblem {
+    QString caption;
+    QString text;
+};
 
 // The game in play: the engine, the image set it deals from, the one random source, and every
 // change of the settings with its write to the store. The board view draws it and passes input
@@ -26,8 +34,12 @@ public:
                 QObject* parent = nullptr);
     ~GameSession() override;
 
-    // Lays out the board, loads the set the settings name and deals the first game.
+    // Lays out the board, loads the set the settings name and deals the first game. The
+    // pictures of a custom set are decoded once the board has first been painted.
     void initialize();
+    // Why the stored custom set could not be played at start-up, once; the set in play is the
+    // miscellaneous one then, and the stored choice is kept for the next start.
+    std::optional<SetProblem> takeStartupProblem();
 
     const GameSettings& settings() const { return settings_; }
     const Game& game() const { return game_; }
@@ -36,6 +48,8 @@ public:
     Random& random() { return random_; }
     // True while the engine is resolving a turn, previewing or ending a game.
     bool busy() const { return busy_ > 0; }
+    // Images of the set in play still waiting for their pictures.
+    int picturesPending() const { return pictures_.pending(); }
 
     // The game's commands.
     void newGame();
@@ -49,8 +63,9 @@ public:
     // Plays an image set file (any extension but ".icl") or an icon library (".icl"). On success
     // the set replaces the one in play, the settings name the file, the columns are reduced
     // when needed and, unless `atStartup` (the caller deals then), a new game is dealt. When the
-    // file cannot be read or holds fewer than 2 images, the set in play, the columns and the
-    // settings stay, the user is told why (unless `atStartup`) and false returns.
+    // file cannot be read or holds fewer than 2 usable images, the set in play, the columns and
+    // the settings stay, the user is told why (at start-up, once the About box has been shown:
+    // see takeStartupProblem) and false returns.
     bool LoadCustomSet(const QString& path, bool atStartup);
 
     // Sizes the buttons to fill a window with these metrics and stores the size.
@@ -63,7 +78,8 @@ public:
     void useDefaultButtonGeometry();
     void writeButtonGeometry();
     void setColumns(int columns);
-    // Reloads every bitmap image at the current button size.
+    // Reloads every bitmap image at the current button size; each keeps its picture until the
+    // new one arrives.
     void ReloadBitmaps();
 
     // Display Properties: only the values that differ from the settings are stored.
@@ -75,6 +91,8 @@ public:
 signals:
     // The game's state or the settings may have changed: command states should follow.
     void stateChanged();
+    // Every image of the set in play has its picture, or is known to have none.
+    void picturesArrived();
 
 private:
     // Tests set up positions the rules reach only slowly through it.
@@ -96,6 +114,9 @@ private:
     BoardView& view_;
     Random random_;
     ImageSet images_;
+    // Declared after the images, so its requests are dropped before the images go.
+    PictureLoader pictures_;
+    std::optional<SetProblem> startupProblem_;
     Game game_;
     int busy_ = 0;
     bool tickPending_ = false;

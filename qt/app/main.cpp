@@ -1,10 +1,51 @@
 #include "core/settings/settings.h"
+#include "qt/app/gamesession.h"
 #include "qt/app/mainwindow.h"
 #include "qt/app/qsettingsstore.h"
+#include "qt/board/boardview.h"
 #include "qt/platform/soundoutput.h"
 
 #include <QApplication>
 #include <QDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void report(const char* what) {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    std::printf(
+        "%s %lld\n", what,
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+    std::fflush(stdout);
+}
+
+// GEMINO_BENCH times the start-up for bench/startup-bench.py: "first-paint" prints
+// "first-paint <microseconds since the epoch>" once the board is first painted and quits;
+// "pictures" also waits for every picture of the set and prints "pictures <microseconds>".
+void watchForBench(const gemino::MainWindow& window) {
+    const QString mode = qEnvironmentVariable("GEMINO_BENCH");
+    if (mode.isEmpty()) {
+        return;
+    }
+    const bool pictures = mode == QLatin1String("pictures");
+    gemino::GameSession* session = window.session();
+    QObject::connect(window.board(), &gemino::BoardView::firstPainted, session,
+                     [session, pictures] {
+                         report("first-paint");
+                         if (!pictures || session->picturesPending() == 0) {
+                             std::_Exit(0);
+                         }
+                     });
+    QObject::connect(session, &gemino::GameSession::picturesArrived, session, [] {
+        report("pictures");
+        std::_Exit(0);
+    });
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -20,6 +61,11 @@ int main(int argc, char** argv) {
 
     gemino::SpeakerOutput sound;
     gemino::MainWindow window(settings, store, sound);
+    watchForBench(window);
+    // The audio libraries are loaded once the window is painted, before any cue is wanted.
+    QObject::connect(
+        window.board(), &gemino::BoardView::firstPainted, &window, [&sound] { sound.preload(); },
+        Qt::QueuedConnection);
     window.startUp();
     return QApplication::exec();
 }

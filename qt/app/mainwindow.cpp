@@ -8,17 +8,22 @@
 #include "qt/board/boardview.h"
 #include "qt/menus/glyphmenu.h"
 #include "qt/platform/waitcursor.h"
+#include "qt/widgets/prompts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QIcon>
+#include <QIconEngine>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QToolBar>
@@ -26,6 +31,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace gemino {
 
@@ -37,24 +45,67 @@ const QString kIdleStatus = QStringLiteral("  ");
 constexpr int kEdge = 2;
 // How long after showing the frame a window manager's report of its decorations is awaited.
 constexpr int kFrameReportWaitMs = 3000;
+// A window that is never painted (minimised from the start, say) still gets its About box.
+constexpr int kFirstPaintWaitMs = 2000;
 
-// A toolbar picture drawn at its 16 x 15 design size and at twice that for dense screens.
-QIcon toolbarIcon(int id) {
-    const QString file = GlyphMenu::toolbarPictureFile(id);
-    QIcon icon;
-    if (!QFile::exists(file)) {
-        return icon; // commands off the toolbar have no picture
-    }
-    QSvgRenderer renderer(file);
-    for (int scale : {1, 2}) {
-        QPixmap pixmap(16 * scale, 15 * scale);
+// A toolbar picture, drawn from its vector form at the size the toolbar asks for (its 16 x 15
+// design size, twice that on dense screens) when the toolbar is first painted, and kept.
+class ToolbarIconEngine final : public QIconEngine {
+public:
+    explicit ToolbarIconEngine(QString file) : file_(std::move(file)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        for (const Drawn& drawn : drawn_) {
+            if (drawn.size == size && drawn.mode == mode) {
+                return drawn.pixmap;
+            }
+        }
+        QPixmap pixmap(size);
         pixmap.fill(Qt::transparent);
+        QSvgRenderer renderer(file_);
         QPainter painter(&pixmap);
         renderer.render(&painter);
         painter.end();
-        icon.addPixmap(pixmap);
+        if (mode != QIcon::Normal) {
+            // Greyed as the style greys every other picture.
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+        }
+        drawn_.push_back({size, mode, pixmap});
+        return pixmap;
     }
-    return icon;
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio =
+            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : qreal(1);
+        painter->drawPixmap(rect, pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state));
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {QSize(16, 15), QSize(32, 30)};
+    }
+    QString key() const override { return QStringLiteral("gemino.toolbar"); }
+    QIconEngine* clone() const override { return new ToolbarIconEngine(file_); }
+
+private:
+    struct Drawn {
+        QSize size;
+        QIcon::Mode mode;
+        QPixmap pixmap;
+    };
+    QString file_;
+    std::vector<Drawn> drawn_;
+};
+
+QIcon toolbarIcon(int id) {
+    const QString file = GlyphMenu::toolbarPictureFile(id);
+    if (!QFile::exists(file)) {
+        return {}; // commands off the toolbar have no picture
+    }
+    return QIcon(new ToolbarIconEngine(file));
 }
 
 } // namespace
@@ -66,7 +117,6 @@ const char* MainWindow::caption() {
 MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
                        QWidget* parent)
     : QMainWindow(parent), settings_(settings), store_(store) {
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
     board_ = new BoardView(settings, sound, this);
     setCentralWidget(board_);
     session_ = new GameSession(settings, store, *board_, this);
@@ -357,7 +407,20 @@ void MainWindow::startUp() {
     QTimer::singleShot(kFrameReportWaitMs, this, [this] { framePending_ = false; });
     setWindowTitle(QString::fromLatin1(caption()));
     session_->clearKeyboardSelection();
+    // The board is painted before the About box is built; input waits, as it would behind
+    // the box.
+    if (!board_->painted()) {
+        QEventLoop loop;
+        connect(board_, &BoardView::firstPainted, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kFirstPaintWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    // Rendered at several sizes for the window system: not before the board is up.
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
     showAbout();
+    if (const std::optional<SetProblem> problem = session_->takeStartupProblem()) {
+        showMessageBox(this, MessageIcon::Warning, problem->caption, problem->text);
+    }
 }
 
 void MainWindow::showAbout() {

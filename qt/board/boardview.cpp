@@ -157,6 +157,18 @@ void BoardView::invalidateAll() {
     update();
 }
 
+void BoardView::invalidateImage(const CSetImage* image) {
+    if (!game_ || !images_) {
+        return;
+    }
+    const GameState& state = game_->state();
+    for (int i = 0; i < game_->cellsInPlay(); ++i) {
+        if (images_->image(state.cellImage[i]) == image) {
+            InvalidateCell(i);
+        }
+    }
+}
+
 void BoardView::InvalidateCell(int cell) {
     for (const Rect& r : cellRepaintRects(geometry(), cell)) {
         pending_ += toQRect(r);
@@ -305,6 +317,11 @@ void BoardView::paintEvent(QPaintEvent*) {
     if (!game_->state().showingAll) {
         paintScoreboard(painter);
     }
+    painter.end();
+    if (!painted_) {
+        painted_ = true;
+        emit firstPainted();
+    }
 }
 
 void BoardView::DrawCellImage(QPainter& painter, int cell) {
@@ -316,7 +333,13 @@ void BoardView::DrawCellImage(QPainter& painter, int cell) {
     if (!image) {
         return;
     }
-    image->draw(painter, QRect(x, y, s, s));
+    if (image->picturePending()) {
+        // A quiet stand-in until the picture arrives; the text shows meanwhile.
+        painter.fillRect(QRect(x + 2, y + 2, s - 4, s - 4),
+                         palette().color(QPalette::Window).darker(106));
+    } else {
+        image->draw(painter, QRect(x, y, s, s));
+    }
     if (settings_.displayImageText && !image->text.isEmpty()) {
         const QFontMetrics metrics(imageTextFont_);
         const Rect r =

@@ -53,6 +53,11 @@ public:
     void setTimeScale(double scale) { timeScale_ = scale; }
     // The id of the running game clock's timer, 0 when it is stopped.
     int clockTimerId() const { return clockTimer_; }
+    // Whether the board has been painted at least once.
+    bool painted() const { return painted_; }
+
+    // Repaints the cells that show `image`: its picture has arrived.
+    void invalidateImage(const CSetImage* image);
 
     // Presentation
     void setCellButtonVisible(int cell, bool visible) override;
@@ -69,6 +74,8 @@ public:
 signals:
     // The engine is about to wait: the screen is current, and so should the commands' states be.
     void waiting();
+    // The board has been painted for the first time: what waited for the window may start.
+    void firstPainted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -98,6 +105,7 @@ private:
     QRegion pending_;
     double timeScale_ = 1.0;
     int clockTimer_ = 0;
+    bool painted_ = false;
 };
 
 } // namespace gemino

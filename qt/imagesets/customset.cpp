@@ -9,14 +9,19 @@
 #include "qt/imagesets/imageset.h"
 #include "qt/imagesets/setimage.h"
 #include "qt/platform/icondecode.h"
+#include "qt/platform/picturefile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <numeric>
+#include <optional>
+#include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -58,9 +63,7 @@ QString openProblem(const QString& path) {
     return {};
 }
 
-} // namespace
-
-QString imsReadProblem(const ImsReadResult& read, const QString& path) {
+QString readProblem(const ImsReadResult& read, const QString& path) {
     switch (read.status) {
     case ImsReadStatus::Ok:
         return {};
@@ -74,8 +77,9 @@ QString imsReadProblem(const ImsReadResult& read, const QString& path) {
                    ? QObject::tr("The file is empty.")
                    : QObject::tr("It is too short to hold even the number of its images.");
     case ImsReadStatus::Truncated:
-        return QObject::tr("It ends after %1 of the %2 images it announces.")
-            .arg(read.entries.size())
+        return QObject::tr("The file is truncated: it ends before image %1 of the %2 it "
+                           "announces is complete.")
+            .arg(read.entries.size() + 1)
             .arg(read.announced);
     case ImsReadStatus::LineTooLong:
         return QObject::tr("It holds a line far too long for a file name or a text, so it is "
@@ -84,66 +88,186 @@ QString imsReadProblem(const ImsReadResult& read, const QString& path) {
     return {};
 }
 
+// An entry kept for the set, with what its judgement found.
+struct Judged {
+    int position = 0; // in the file
+    const ImsEntry* entry = nullptr;
+    bool picture = false; // it passed the checks that come before decoding
+    bool bitmap = false;  // a picture file, as opposed to an icon container
+    std::vector<unsigned char> ico;
+};
+
+// The name by which two paths to one file compare equal.
+QString sameFile(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+QString notAnImageSet(const ImsReadResult& read, const QString& path) {
+    if (read.announced < 0) {
+        return QObject::tr("It is not an image set file: it begins with a negative number of "
+                           "images (%1).")
+            .arg(read.announced);
+    }
+    return QObject::tr("It is not an image set file: it begins with the number %1, more "
+                       "images than its %2 bytes could hold.")
+        .arg(read.announced)
+        .arg(QFileInfo(path).size());
+}
+
+} // namespace
+
+QString imsReadProblem(const ImsReadResult& read, const QString& path) {
+    return read.implausibleCount ? notAnImageSet(read, path) : readProblem(read, path);
+}
+
 SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, Random& random) {
     images.ReleaseImages();
     images.setCount(0);
     const ImsReadResult read = readImageSetFile(path.toStdString());
-    if (!read.ok()) {
-        return {0, imsReadProblem(read, path)};
+    if (read.implausibleCount || !read.ok()) {
+        return {0, 0, imsReadProblem(read, path), {}};
     }
 
-    std::vector<const ImsEntry*> usable;
-    for (const ImsEntry& entry : read.entries) {
-        if (isUsableSource(entry.sourcePath)) {
-            usable.push_back(&entry);
-        }
+    // Of a large set, a random 20 show, a different selection each time it is loaded; entries
+    // are judged in that random order until 20 are found, so a set of thousands costs 20
+    // headers, not thousands.
+    const int n = static_cast<int>(read.entries.size());
+    std::vector<int> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    if (n > kMaxImages) {
+        order = randomPositions(n, n, random);
     }
-    if (usable.size() > static_cast<std::size_t>(kMaxImages)) {
-        // A large set shows a different selection each time it is loaded.
-        std::vector<int> chosen =
-            randomPositions(static_cast<int>(usable.size()), kMaxImages, random);
-        std::sort(chosen.begin(), chosen.end());
-        std::vector<const ImsEntry*> kept;
-        for (const int position : chosen) {
-            kept.push_back(usable[static_cast<std::size_t>(position)]);
+    // A file named by many entries is looked at once.
+    std::map<std::string, bool> present;
+    std::map<std::string, bool> pictureFiles;
+    const auto remembered = [](std::map<std::string, bool>& known, const std::string& path,
+                               auto&& judge) {
+        const auto [at, added] = known.try_emplace(path, false);
+        if (added) {
+            at->second = judge();
         }
-        usable = std::move(kept);
-    }
-
-    for (const ImsEntry* entry : usable) {
-        auto image = std::make_unique<CSetImage>();
-        const QString source = QString::fromStdString(entry->sourcePath);
-        if (isPictureSource(entry->sourcePath)) {
-            image->LoadBitmapFile(source, buttonSize);
+        return at->second;
+    };
+    std::map<std::string, iconfile::IconFile> containers;
+    std::set<std::tuple<QString, int, std::string>> seen;
+    std::vector<Judged> kept;
+    for (const int position : order) {
+        if (static_cast<int>(kept.size()) == kMaxImages) {
+            break;
+        }
+        const ImsEntry& entry = read.entries[static_cast<std::size_t>(position)];
+        if (!remembered(present, entry.sourcePath,
+                        [&] { return isUsableSource(entry.sourcePath); })) {
+            continue;
+        }
+        Judged judged{position, &entry, false, isPictureSource(entry.sourcePath), {}};
+        const QString source = QString::fromStdString(entry.sourcePath);
+        if (judged.bitmap) {
+            judged.picture =
+                remembered(pictureFiles, entry.sourcePath, [&] { return isUsablePicture(source); });
         } else {
-            image->LoadFileIcon(source, entry->iconIndex);
+            auto file = containers.find(entry.sourcePath);
+            if (file == containers.end()) {
+                file =
+                    containers.emplace(entry.sourcePath, iconfile::IconFile::open(entry.sourcePath))
+                        .first;
+            }
+            std::optional<std::vector<unsigned char>> ico =
+                file->second.groupAsIco(entry.iconIndex);
+            if (ico && icoHasPicture(*ico)) {
+                judged.picture = true;
+                judged.ico = std::move(*ico);
+            }
         }
-        image->text = QString::fromStdString(entry->imageText);
+        // Neither a picture nor a text: nothing a player could tell apart.
+        if (!judged.picture && entry.imageText.empty()) {
+            continue;
+        }
+        // Two entries that would look the same could never be matched with each other.
+        const auto key = judged.picture
+                             ? std::tuple(sameFile(source), judged.bitmap ? -1 : entry.iconIndex,
+                                          entry.imageText)
+                             : std::tuple(QString(), -1, entry.imageText);
+        if (seen.insert(key).second) {
+            kept.push_back(std::move(judged));
+        }
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const Judged& a, const Judged& b) { return a.position < b.position; });
+
+    SetLoad load;
+    load.found = n;
+    // Entries showing one picture share its decode.
+    std::map<std::pair<QString, int>, std::size_t> shared;
+    for (Judged& judged : kept) {
+        auto image = std::make_unique<CSetImage>();
+        const QString source = QString::fromStdString(judged.entry->sourcePath);
+        if (judged.picture) {
+            const auto key =
+                std::pair(sameFile(source), judged.bitmap ? -1 : judged.entry->iconIndex);
+            const auto [at, first] = shared.try_emplace(key, load.pictures.size());
+            if (first) {
+                PictureRequest request;
+                if (judged.bitmap) {
+                    request.path = source;
+                    request.size = buttonSize;
+                } else {
+                    request.ico = std::move(judged.ico);
+                }
+                load.pictures.push_back(std::move(request));
+            }
+            if (judged.bitmap) {
+                image->awaitBitmap(source);
+            } else {
+                image->awaitIcon(judged.entry->iconIndex);
+            }
+            load.pictures[at->second].images.push_back(image.get());
+        }
+        image->text = QString::fromStdString(judged.entry->imageText);
         images.append(std::move(image));
     }
-    images.setCount(static_cast<int>(usable.size()));
-    return {images.imageCount(), {}};
+    load.count = static_cast<int>(kept.size());
+    images.setCount(load.count);
+    return load;
 }
 
 SetLoad LoadIconLibrary(ImageSet& images, const QString& path, Random& random) {
     images.ReleaseImages();
     images.setCount(0);
     if (const QString problem = openProblem(path); !problem.isEmpty()) {
-        return {0, problem};
+        return {0, 0, problem, {}};
     }
-    const int n = fileIconCount(path);
+    iconfile::IconFile file = iconfile::IconFile::open(path.toStdString());
+    SetLoad load;
+    load.found = std::max(file.iconCount(), 0);
+    const int n = load.found;
     if (n < 2) {
-        return {std::max(n, 0), {}};
+        load.count = n;
+        return load;
     }
-    const int m = std::min(n, kMaxImages);
-    for (const int index : randomPositions(n, m, random)) {
+    // Groups are judged in the shuffled order until 20 usable ones are found.
+    for (const int index : randomPositions(n, n, random)) {
+        if (load.count == kMaxImages) {
+            break;
+        }
+        std::optional<std::vector<unsigned char>> ico = file.groupAsIco(index);
+        if (!ico || !icoHasPicture(*ico)) {
+            continue;
+        }
         // A library's icons carry no text, and no index: they are not reloaded one by one.
         auto image = std::make_unique<CSetImage>();
-        image->icon = LoadFileIcon(path, index);
+        image->awaitIcon(-1);
+        PictureRequest request;
+        request.ico = std::move(*ico);
+        request.images.push_back(image.get());
+        load.pictures.push_back(std::move(request));
         images.append(std::move(image));
+        ++load.count;
     }
-    images.setCount(m);
-    return {m, {}};
+    images.setCount(load.count);
+    return load;
 }
 
 } // namespace gemino

@@ -25,17 +25,15 @@ CSetImage::~CSetImage() = default;
 
 bool CSetImage::LoadResourceIcon(int id) {
     icon = QIcon();
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     const QString resource = QString::fromStdString(resourceIconPath(id));
     if (resource.isEmpty() || !QFile::exists(resource)) {
         return false;
     }
-    auto renderer = std::make_shared<QSvgRenderer>(resource);
-    if (!renderer->isValid()) {
-        return false;
-    }
-    vector_ = std::move(renderer);
+    resource_ = resource;
+    pending_ = false;
     isBitmap = false;
     bitmap = QPixmap();
     path.clear();
@@ -45,6 +43,8 @@ bool CSetImage::LoadResourceIcon(int id) {
 }
 
 bool CSetImage::LoadFileIcon(const QString& file, int iconIndex) {
+    pending_ = false;
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     icon = gemino::LoadFileIcon(file, iconIndex);
@@ -60,12 +60,14 @@ bool CSetImage::LoadFileIcon(const QString& file, int iconIndex) {
 }
 
 bool CSetImage::LoadBitmapFile(const QString& file, int size) {
+    pending_ = false;
     bitmap = gemino::loadPicturePixmap(file, size);
     if (bitmap.isNull()) {
         return false;
     }
     isBitmap = true;
     icon = QIcon();
+    resource_.clear();
     vector_.reset();
     renderedSizes_.clear();
     path = file;
@@ -74,8 +76,48 @@ bool CSetImage::LoadBitmapFile(const QString& file, int size) {
     return true;
 }
 
+void CSetImage::awaitBitmap(const QString& file) {
+    resource_.clear();
+    vector_.reset();
+    renderedSizes_.clear();
+    icon = QIcon();
+    bitmap = QPixmap();
+    isBitmap = true;
+    path = file;
+    index = -1;
+    pending_ = true;
+}
+
+void CSetImage::awaitIcon(int iconIndex) {
+    resource_.clear();
+    vector_.reset();
+    renderedSizes_.clear();
+    icon = QIcon();
+    bitmap = QPixmap();
+    isBitmap = false;
+    path.clear();
+    index = iconIndex;
+    pending_ = true;
+}
+
+void CSetImage::setBitmap(const QPixmap& picture) {
+    pending_ = false;
+    if (picture.isNull() && bitmap.isNull()) {
+        // Never had one: an image without a picture, as a new record that failed to load.
+        isBitmap = false;
+        path.clear();
+        return;
+    }
+    bitmap = picture;
+}
+
+void CSetImage::setIcon(const QIcon& picture) {
+    pending_ = false;
+    icon = picture;
+}
+
 bool CSetImage::hasPicture() const {
-    return isBitmap ? !bitmap.isNull() : (vector_ != nullptr || !icon.isNull());
+    return isBitmap ? !bitmap.isNull() : (!resource_.isEmpty() || !icon.isNull());
 }
 
 void CSetImage::draw(QPainter& painter, const QRect& target) const {
@@ -87,7 +129,10 @@ void CSetImage::draw(QPainter& painter, const QRect& target) const {
     }
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
-    if (vector_) {
+    if (!resource_.isEmpty() && !vector_) {
+        vector_ = std::make_shared<QSvgRenderer>(resource_);
+    }
+    if (vector_ && vector_->isValid()) {
         auto cached = std::find_if(renderedSizes_.begin(), renderedSizes_.end(),
                                    [&](const QPixmap& p) { return p.size() == pixels; });
         if (cached == renderedSizes_.end()) {

@@ -1,6 +1,8 @@
 #include "qt/platform/icondecode.h"
 
 #include "core/iconfile/iconfile.h"
+#include "core/imagesets/pictureheader.h"
+#include "qt/platform/picturefile.h"
 
 #include <QIcon>
 #include <QIconEngine>
@@ -110,16 +112,32 @@ QIcon iconFromIco(const std::optional<std::vector<unsigned char>>& ico) {
     return ico ? iconFromImages(decodeIcoImages(*ico)) : QIcon();
 }
 
+// A PNG inside an icon passes the checks of any picture file before Qt decodes it.
+bool isDecodablePng(std::span<const unsigned char> png) {
+    SpanPictureBytes bytes(png);
+    const PictureCheck check = checkPicture(bytes, PictureCheckDepth::Header);
+    return check.accepted() && check.header->format == PictureFormat::Png;
+}
+
 } // namespace
 
+bool icoHasPicture(std::span<const unsigned char> ico) {
+    const std::vector<iconfile::IcoImage> images = iconfile::icoImages(ico);
+    return std::any_of(images.begin(), images.end(), [](const iconfile::IcoImage& image) {
+        return !image.info.png || isDecodablePng(image.data);
+    });
+}
+
 std::vector<IconImage> decodeIcoImages(std::span<const unsigned char> ico) {
+    installPictureLimits();
     std::vector<IconImage> images;
     for (const iconfile::IcoImage& found : iconfile::icoImages(ico)) {
         IconImage decoded;
         decoded.bitCount = found.info.bitCount;
         if (found.info.png) {
             QImage png;
-            if (!png.loadFromData(found.data.data(), static_cast<int>(found.data.size()), "PNG") ||
+            if (!isDecodablePng(found.data) ||
+                !png.loadFromData(found.data.data(), static_cast<int>(found.data.size()), "PNG") ||
                 png.width() != found.info.width || png.height() != found.info.height) {
                 continue;
             }

@@ -25,6 +25,10 @@ struct IconImage {
 // opaque black; PNG images go to Qt's PNG reader.
 std::vector<IconImage> decodeIcoImages(std::span<const unsigned char> ico);
 
+// Whether any image of an ICO stream passes the checks that come before decoding: what decides,
+// before a set is dealt, whether an icon group can have a picture.
+bool icoHasPicture(std::span<const unsigned char> ico);
+
 // The picture a cell of `size` draws: the smallest image that covers the cell (the deepest
 // among equals), else the largest, stretched to exactly `size`. Null when there is no image.
 QImage iconCellImage(const std::vector<IconImage>& images, const QSize& size);

@@ -1,13 +1,10 @@
 #include "qt/platform/soundoutput.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QLibrary>
 
 #include <cstdint>
 #include <utility>
@@ -80,31 +77,67 @@ QString locateCue(const QString& path, const QString& cueFolder) {
     return QFileInfo(installed).isFile() ? installed : path;
 }
 
-QString installedCueFolder() {
-    const QString relative = QStringLiteral(GEMINO_CUE_DIR_FROM_BINARY);
+namespace {
+
+// A folder of the installation named by its way from the executable's folder.
+QString installedFolder(const QString& relative) {
     if (relative.isEmpty()) {
         return {};
     }
     return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(relative));
 }
 
+} // namespace
+
+QString installedCueFolder() {
+    return installedFolder(QStringLiteral(GEMINO_CUE_DIR_FROM_BINARY));
+}
+
 SpeakerOutput::SpeakerOutput() : SpeakerOutput(installedCueFolder()) {}
 SpeakerOutput::SpeakerOutput(QString cueFolder) : cueFolder_(std::move(cueFolder)) {}
-SpeakerOutput::~SpeakerOutput() = default;
+
+SpeakerOutput::~SpeakerOutput() {
+    // The player's code lives in the module, which stays loaded until the process ends.
+    player_.reset();
+}
+
+void SpeakerOutput::preload() {
+    player();
+}
+
+WavePlayer* SpeakerOutput::player() {
+    if (loaded_) {
+        return player_.get();
+    }
+    loaded_ = true;
+    // Beside the program when built or on Windows; in its own library folder when installed.
+    for (const QString& folder : {QCoreApplication::applicationDirPath(),
+                                  installedFolder(QStringLiteral(GEMINO_MODULE_DIR_FROM_BINARY))}) {
+        if (folder.isEmpty()) {
+            continue;
+        }
+        auto module = std::make_unique<QLibrary>(folder + QStringLiteral("/gemino_speaker"));
+        const auto create =
+            reinterpret_cast<GeminoCreateWavePlayer>(module->resolve("gemino_create_wave_player"));
+        if (create) {
+            player_.reset(create());
+            module_ = std::move(module);
+            break;
+        }
+    }
+    return player_.get();
+}
 
 int SpeakerOutput::play(const QString& requested) {
-    if (playing_) {
-        playing_->stop();
-        playing_.reset();
+    WavePlayer* wave = player();
+    if (wave) {
+        wave->stop();
     }
     const QString path = locateCue(requested, cueFolder_);
     const int length = waveLengthMs(path);
-    if (length <= 0 || QMediaDevices::defaultAudioOutput().isNull()) {
+    if (length <= 0 || !wave || !wave->start(QFileInfo(path).absoluteFilePath())) {
         return 0;
     }
-    playing_ = std::make_unique<QSoundEffect>();
-    playing_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-    playing_->play();
     return length;
 }
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class QSoundEffect;
+class QLibrary;
 
 namespace gemino {
 
@@ -17,7 +17,19 @@ public:
     virtual int play(const QString& path) = 0;
 };
 
-// Sound through the desktop's audio output.
+// What the audio module (qt/speaker) gives: playback of one wave file at a time.
+class WavePlayer {
+public:
+    virtual ~WavePlayer() = default;
+    virtual void stop() = 0;
+    // Starts the file; false when there is no audio output to play it on.
+    virtual bool start(const QString& absolutePath) = 0;
+};
+
+// Sound through the desktop's audio output. Qt Multimedia and the audio libraries it brings
+// (tens of them) live in a module beside the program that is loaded when the first cue plays,
+// or when preload() asks, once the window is up: loading them before would delay the window.
+// Without the module the game is silent.
 // A cue missing from the path it is asked for is looked for in `cueFolder`, by file name.
 class SpeakerOutput : public SoundOutput {
 public:
@@ -25,10 +37,16 @@ public:
     explicit SpeakerOutput(QString cueFolder);
     ~SpeakerOutput() override;
     int play(const QString& path) override;
+    // Loads the audio module now, when nobody is waiting for the window.
+    void preload();
 
 private:
+    WavePlayer* player();
+
     QString cueFolder_;
-    std::unique_ptr<QSoundEffect> playing_;
+    std::unique_ptr<QLibrary> module_;
+    std::unique_ptr<WavePlayer> player_;
+    bool loaded_ = false;
 };
 
 // The file a cue plays: `path` when that file exists, otherwise the file of the same name in
@@ -44,3 +62,6 @@ QString installedCueFolder();
 int waveLengthMs(const QString& path);
 
 } // namespace gemino
+
+// The module's one entry point: a new player, owned by the caller.
+extern "C" using GeminoCreateWavePlayer = gemino::WavePlayer * (*)();

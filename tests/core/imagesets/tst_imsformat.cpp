@@ -51,6 +51,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<ImsReadStatus>("status");
         QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<bool>("implausible"); // the board takes it for no image set
         using St = ImsReadStatus;
 
         QTest::newRow("little-endian count and indexes")
@@ -58,31 +59,40 @@ private slots:
                           "a\nb\n\xFF\xFF\xFF\xFF"
                           "c\nd\n",
                           20)
-            << St::Ok << QStringList{"16909060|a|b", "-1|c|d"};
+            << St::Ok << QStringList{"16909060|a|b", "-1|c|d"} << false;
         QTest::newRow("ME_NONE in any case is no text, nothing else is")
             << I32(3) + I32(0) + "a\nme_none\n" + I32(0) + "b\nMe_NoNe\n" + I32(0) + "c\nME_NONE!\n"
-            << St::Ok << QStringList{"0|a|", "0|b|", "0|c|ME_NONE!"};
+            << St::Ok << QStringList{"0|a|", "0|b|", "0|c|ME_NONE!"} << false;
         QTest::newRow("only a CR just before the LF is dropped")
             << I32(2) + I32(0) + "/p\rq\r\na\rb\r\r\n" + I32(0) + "C:\\b.ico\r\nME_NONE\r\n"
-            << St::Ok << QStringList{"0|/p\rq|a\rb\r", "0|C:\\b.ico|"};
+            << St::Ok << QStringList{"0|/p\rq|a\rb\r", "0|C:\\b.ico|"} << false;
         QTest::newRow("each line Windows-1252 unless it is UTF-8")
             << I32(1) + I32(2) + "C:\\Bilder\\K\xE4se \x80.ico\n" + QString("Été ☀\n").toUtf8()
-            << St::Ok << QStringList{"2|C:\\Bilder\\Käse €.ico|Été ☀"};
-        QTest::newRow("count larger than the file") << I32(INT_MAX) + I32(0) + "a\nb\n"
-                                                    << St::Truncated << QStringList{"0|a|b"};
-        QTest::newRow("empty file") << QByteArray() << St::NoCount << QStringList{};
+            << St::Ok << QStringList{"2|C:\\Bilder\\Käse €.ico|Été ☀"} << false;
+        // Every entry takes at least 6 bytes: 3 entries need 18 after the count.
+        QTest::newRow("count larger than the file could hold")
+            << I32(3) + I32(0) + "a\nb\n" + I32(0) << St::Truncated << QStringList{"0|a|b"} << true;
+        QTest::newRow("count the file could hold, ending part-way")
+            << I32(2) + I32(0) + "a\nb\n" + I32(0) + "c" << St::Truncated << QStringList{"0|a|b"}
+            << false;
+        QTest::newRow("negative count: no entries") << I32(-7) + I32(0) + "a\nb\n"
+                                                    << St::Ok << QStringList{} << true;
+        QTest::newRow("zero count: no entries") << I32(0) << St::Ok << QStringList{} << false;
+        QTest::newRow("empty file") << QByteArray() << St::NoCount << QStringList{} << false;
         QTest::newRow("line too long for a path")
             << I32(1) + I32(0) + QByteArray(kImsMaxLineBytes + 1, 'p') + "\nt\n"
-            << St::LineTooLong << QStringList{};
+            << St::LineTooLong << QStringList{} << false;
     }
     void reads() {
         QFETCH(QByteArray, bytes);
         QFETCH(ImsReadStatus, status);
         QFETCH(QStringList, entries);
+        QFETCH(bool, implausible);
         const ImsReadResult r = readImageSet(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         QCOMPARE(r.status, status);
         QCOMPARE(describe(r.entries), entries);
+        QCOMPARE(r.implausibleCount, implausible);
         // Memory follows the entries read, never the count alone.
         QVERIFY(r.entries.capacity() <= 64);
     }

@@ -363,6 +363,32 @@ private slots:
             QCOMPARE(startupClientGeometry(available, frame, 2), client);
     }
 
+    // The window is painted before the About box is shown or the window's icon made.
+    void startUpPaintsTheBoardFirst() {
+        MemorySettingsStore store;
+        GameSettings settings;
+        RecordingSound sound;
+        MainWindow window(settings, store, sound);
+        struct AboutWatch : QObject {
+            const MainWindow* window = nullptr;
+            bool paintedFirst = false;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Show && qobject_cast<AboutDialog*>(watched)) {
+                    paintedFirst = window->board()->painted() && !window->windowIcon().isNull();
+                    QTimer::singleShot(0, static_cast<AboutDialog*>(watched), &QDialog::accept);
+                }
+                return false;
+            }
+        } watch;
+        watch.window = &window;
+        qApp->installEventFilter(&watch);
+        QVERIFY(!window.board()->painted());
+        QVERIFY(window.windowIcon().isNull());
+        window.startUp();
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.paintedFirst);
+    }
+
     void aboutBoxTextsAndTheMakersPage() {
         QDesktopServices::setUrlHandler("https", this, "openUrl");
         AboutDialog about;
@@ -506,6 +532,8 @@ private slots:
             checkLayout();
             act(dialog, actions.section(' ', -1));
         }));
+        // Bitmaps are reloaded at a new size on worker threads.
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
         QString record = QString::fromStdString(s.player1Name + '/' + s.player2Name);
         if (command == command::BoardLayout)
             record = QString::asprintf("%d %d %d %d", s.columns, s.buttonSize, s.buttonSpacing,

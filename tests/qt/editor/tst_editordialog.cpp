@@ -270,7 +270,8 @@ private slots:
                                      "\n\nNo file can be created in its folder"));
         QVERIFY(boxes_[2].startsWith("Image Set Not Opened: Gemino could not read the image set\n" +
                                      path("cut.ims") + "\n\n"));
-        QVERIFY(boxes_[2].contains("It ends after 1 of the 2 images it announces."));
+        QVERIFY(boxes_[2].contains(
+            "The file is truncated: it ends before image 2 of the 2 it announces is complete."));
         QCOMPARE(list(dialog, 1114)->count(), 1);
         QVERIFY(field(dialog, 1255).isEmpty());
     }
@@ -357,6 +358,7 @@ private slots:
         paths_ = {path("mine.ims")};
         t.action(command::UseCustomImageSet)->trigger();
         QVERIFY(boxes_.empty());
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
         // Each deal shuffles the images, so they are compared as a whole.
         std::vector<std::pair<QRgb, QString>> played;
         int blueImage = -1;

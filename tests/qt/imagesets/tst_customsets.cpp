@@ -2,6 +2,7 @@
 // packed by icotool (icoutils) and icon libraries laid out by the NE helper of tests/support.
 #include "core/board/geometry.h"
 #include "core/imagesets/imsformat.h"
+#include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
 #include "qt/imagesets/imageset.h"
 #include "qt/platform/picturefile.h"
@@ -17,6 +18,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QtEndian>
 
 #include <algorithm>
 #include <set>
@@ -30,6 +33,11 @@ namespace {
 bool writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray I32(std::int32_t v) {
+    const std::int32_t le = qToLittleEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
 // Icon k of the fixture is filled with a red level that names it.
@@ -47,14 +55,20 @@ class TestCustomSets : public QObject {
     QStringList icons_;    // 50 .ico files without an extension, in a folder named like a picture
     QStringList shown_;    // "caption: text" of each message box
     QString answer_;       // the file the dialog returns
+    QStringList broken_;   // exist, but hold no picture: junk, a header too large, not a module
 
     QString filePath(const QString& name) const { return dir_.filePath(name); }
 
     // Sources k with text "T<k>".
     bool writeSet(const QString& name, const QStringList& sources) {
         std::vector<ImsEntry> entries;
-        for (int k = 0; k < sources.size(); ++k)
+        for (int k = 0; k < sources.size(); ++k) {
             entries.push_back({0, sources[k].toStdString(), "T" + std::to_string(k)});
+        }
+        return saveImageSetFile(filePath(name).toStdString(), entries).ok();
+    }
+
+    bool writeEntries(const QString& name, const std::vector<ImsEntry>& entries) {
         return saveImageSetFile(filePath(name).toStdString(), entries).ok();
     }
 
@@ -93,13 +107,39 @@ private slots:
             const QByteArray bytes = ico.readAll();
             groups.push_back({"", static_cast<std::uint16_t>(k + 1), {bytes.begin(), bytes.end()}});
         }
-        for (const auto& [name, n] : std::vector<std::pair<QString, int>>{
-                 {"lib7.icl", 7}, {"CAPS.ICL", 7}, {"lib50.icl", 50}}) {
-            const auto module = test::buildNeModule({groups.begin(), groups.begin() + n}, 4);
-            QVERIFY(
-                writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(module.data()),
-                                                    static_cast<qsizetype>(module.size()))));
+        // Groups whose only image claims 7 bits a pixel hold nothing to draw.
+        std::vector<test::NeGroup> brokenGroups = groups;
+        for (test::NeGroup& group : brokenGroups) {
+            group.ico[22 + 14] = 7;
         }
+        std::vector<test::NeGroup> half(groups.begin(), groups.begin() + 3);
+        half.insert(half.end(), brokenGroups.begin() + 3, brokenGroups.begin() + 30);
+        for (const auto& [name, module] :
+             std::vector<std::pair<QString, std::vector<test::NeGroup>>>{
+                 {"lib7.icl", {groups.begin(), groups.begin() + 7}},
+                 {"CAPS.ICL", {groups.begin(), groups.begin() + 7}},
+                 {"lib50.icl", groups},
+                 {"broken.icl", {brokenGroups.begin(), brokenGroups.begin() + 30}},
+                 {"half.icl", half}}) {
+            const auto bytes = test::buildNeModule(module, 4);
+            QVERIFY(writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                                        static_cast<qsizetype>(bytes.size()))));
+        }
+
+        QImage big(64, 64, QImage::Format_RGB32);
+        big.fill(Qt::darkCyan);
+        QVERIFY(big.save(filePath("big.jpg"), "jpeg"));
+        QFile jpeg(filePath("big.jpg"));
+        QVERIFY(jpeg.open(QIODevice::ReadWrite));
+        QByteArray header = jpeg.readAll();
+        const qsizetype sof = header.indexOf("\xFF\xC0");
+        QVERIFY(sof > 0);
+        header.replace(sof + 5, 4, QByteArray("\x3E\x80\x3E\x80", 4)); // 16000 x 16000
+        QVERIFY(jpeg.seek(0) && jpeg.write(header) == header.size());
+        jpeg.close();
+        broken_ << filePath("junk.png") << filePath("big.jpg") << filePath("junk.dll");
+        QVERIFY(writeAll(broken_[0], "not a picture at all"));
+        QVERIFY(writeAll(broken_[2], QByteArray(4096, '\x37')));
         QVERIFY(writeAll(filePath("short.ims"), QByteArray("\x05\0\0\0\0\0\0\0/a.png\nA\n", 18)));
 
         // Missing sources, folders and devices are skipped.
@@ -113,6 +153,8 @@ private slots:
     }
 
     void init() {
+        // Thumbnails go to a cache of the test's own.
+        qputenv("XDG_CACHE_HOME", filePath("cache").toUtf8());
         shown_.clear();
         setMessageBoxHook([this](QWidget*, MessageIcon, const QString& caption, const QString& text,
                                  MessageButtons) {
@@ -122,80 +164,244 @@ private slots:
         setFileDialogHook([this](QFileDialog&) { return answer_; });
     }
 
-    void playsAChosenSet() {
+    void playsAChosenSet_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("images");
+        QTest::addColumn<int>("bitmaps");
+        QTest::addColumn<int>("fit"); // the columns afterwards
+        QTest::addColumn<QString>("message");
         const QString reduced = "Not Enough Images: The number of columns of buttons had to be "
                                 "reduced due to the number of ";
-        const QString byImages = reduced + "images in the image set.";
-        const QString byIcons = reduced + "icons in the icon library.";
-        // The file, the columns before, its images, bitmaps among them, the columns after, the
-        // message shown: 6 usable images of 8 columns; 20 never reduce; a dot only in a folder
-        // name; libraries of 7 and of 50 icons; ICL in capitals.
-        const std::tuple<const char*, int, int, int, int, QString> cases[] = {
-            {"six.ims", 8, 6, 6, 3, byImages}, {"twenty.ims", 10, 20, 20, 10, ""},
-            {"dotted.ims", 2, 4, 0, 2, ""},    {"lib7.icl", 10, 7, 0, 3, byIcons},
-            {"lib50.icl", 10, 20, 0, 10, ""},  {"CAPS.ICL", 3, 7, 0, 3, ""}};
-        for (const auto& [file, columns, images, bitmaps, fit, message] : cases) {
-            shown_.clear();
-            GuiTable t(columns);
-            choose(t, filePath(file));
+        const QString images = reduced + "images in the image set.";
+        const QString icons = reduced + "icons in the icon library.";
+        QTest::newRow("6 usable images, 8 columns") << "six.ims" << 8 << 6 << 6 << 3 << images;
+        QTest::newRow("20 images never reduce") << "twenty.ims" << 10 << 20 << 20 << 10 << "";
+        QTest::newRow("dot only in a folder name") << "dotted.ims" << 2 << 4 << 0 << 2 << "";
+        QTest::newRow("7-icon library, 10 columns") << "lib7.icl" << 10 << 7 << 0 << 3 << icons;
+        QTest::newRow("50-icon library") << "lib50.icl" << 10 << 20 << 0 << 10 << "";
+        QTest::newRow("ICL in capitals") << "CAPS.ICL" << 3 << 7 << 0 << 3 << "";
+    }
+    void playsAChosenSet() {
+        QFETCH(QString, file);
+        QFETCH(int, columns);
+        QFETCH(int, images);
+        QFETCH(int, bitmaps);
+        QFETCH(int, fit);
+        QFETCH(QString, message);
+        GuiTable t(columns);
+        choose(t, filePath(file));
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
 
-            // Each image has a picture of its own: a bitmap of its file or a distinct icon.
-            const ImageSet& set = t.images();
-            QCOMPARE(set.imageCount(), images);
-            std::set<QString> distinct;
-            int loadedBitmaps = 0;
-            for (int i = 0; i < images; ++i) {
-                const CSetImage* image = set.image(i);
-                loadedBitmaps += image->isBitmap;
-                distinct.insert(image->isBitmap ? image->path
-                                                : QString::number(iconNumber(image->icon)));
-            }
-            QCOMPARE(loadedBitmaps, bitmaps);
-            QCOMPARE(static_cast<int>(distinct.size()), images);
-
-            QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
-            QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
-            QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
-            QVERIFY(!t.action(command::MiscSet)->isChecked());
-            QCOMPARE(t.session()->game().cellsInPlay(), 4 * fit); // dealt anew
+        // Each image has a picture of its own: a bitmap of its file or a distinct icon.
+        const ImageSet& set = t.images();
+        QCOMPARE(set.imageCount(), images);
+        std::set<QString> distinct;
+        int loadedBitmaps = 0;
+        for (int i = 0; i < images; ++i) {
+            const CSetImage* image = set.image(i);
+            loadedBitmaps += image->isBitmap;
+            distinct.insert(image->isBitmap ? image->path
+                                            : QString::number(iconNumber(image->icon)));
         }
+        QCOMPARE(loadedBitmaps, bitmaps);
+        QCOMPARE(static_cast<int>(distinct.size()), images);
+
+        QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
+        QCOMPARE(t.store.ReadString("Custom Image Set", ""), filePath(file).toStdString());
+        QVERIFY(!t.action(command::MiscSet)->isChecked());
+        // A new deal of the new images on the fitted board.
+        QCOMPARE(t.session()->game().cellsInPlay(), 4 * fit);
+        const auto& cells = t.state().cellImage;
+        QVERIFY(
+            std::all_of(cells.begin(), cells.begin() + 4 * fit, [&](int c) { return c < images; }));
     }
 
-    // Chosen, a set with one usable image or fewer entries than it announces leaves the set in
-    // play and the settings as they were; stored by an earlier run, it gives way to misc for
-    // this run only, and quietly.
+    void unplayableSetIsNotPlayed_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message"); // %1 is the file
+        QTest::newRow("one usable image")
+            << "one.ims"
+            << "Not Enough Images: The image set\n%1\nnames only one image that can be shown."
+               "\n\nA game needs at least 2 images.\n\nThe images in play are kept.";
+        const QString notRead = "Image Set Not Loaded: Gemino could not read the image set\n%1\n\n";
+        const QString kept = "\n\nThe images in play are kept.";
+        QTest::newRow("negative count")
+            << "negative.ims"
+            << notRead +
+                   "It is not an image set file: it begins with a negative "
+                   "number of images (-3)." +
+                   kept;
+        QTest::newRow("a PNG renamed")
+            << "png.ims"
+            << notRead +
+                   "It is not an image set file: it begins with the number "
+                   "1196314761, more images than its %2 bytes could hold." +
+                   kept;
+        QTest::newRow("cut short within an entry")
+            << "cut.ims"
+            << notRead +
+                   "The file is truncated: it ends before image 2 of the 2 it "
+                   "announces is complete." +
+                   kept;
+        QTest::newRow("a folder") << "pics" << notRead + "It is not a file." + kept;
+        QTest::newRow("nothing that can be shown")
+            << "nothing.ims"
+            << "Not Enough Images: The image set\n%1\nnames no image that can be shown: its files "
+               "are missing or hold no picture, and its entries have no text.\n\nA game needs at "
+               "least 2 images." +
+                   kept;
+        QTest::newRow("count larger than the file")
+            << "short.ims"
+            << "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt is not an "
+               "image set file: it begins with the number 5, more images than its 18 bytes could "
+               "hold.\n\nThe images in play are kept.";
+    }
     void unplayableSetIsNotPlayed() {
-        for (const auto& [file, message] :
-             {std::pair<QString, QString>{
-                  "one.ims", "Not Enough Images: The image set\n%1\nnames only one image file that "
-                             "can be found."
-                             "\n\nA game needs at least 2 images, so the images in play are kept."},
-              {"short.ims",
-               "Image Set Not Loaded: Gemino could not read the image set\n%1\n\nIt "
-               "ends after 1 of the 5 images it announces.\n\nThe images in play are kept."}}) {
-            shown_.clear();
-            GuiTable t(8);
-            const CSetImage* first = t.images().image(0);
-            const int writes = t.store.writeCount();
-            choose(t, filePath(file));
-            QCOMPARE(shown_, QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
-            QCOMPARE(t.images().image(0), first);
-            QCOMPARE(t.store.writeCount(), writes);
-            QVERIFY(t.action(command::MiscSet)->isChecked());
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QVERIFY(writeAll(filePath("negative.ims"), I32(-3) + "junk"));
+        QFile::remove(filePath("png.ims"));
+        QVERIFY(QFile::copy(pictures_[0], filePath("png.ims")));
+        QVERIFY(writeAll(filePath("cut.ims"), I32(2) + I32(0) + "a\nb\n" + I32(0) + "c"));
+        QVERIFY(writeEntries("nothing.ims", {{0, broken_[0].toStdString(), ""},
+                                             {0, broken_[1].toStdString(), ""},
+                                             {0, filePath("gone.png").toStdString(), "Gone"}}));
+        const QString shownPath = QDir::toNativeSeparators(filePath(file));
+        const QString expected = message.arg(shownPath).arg(QFileInfo(filePath(file)).size());
 
-            shown_.clear();
-            MemorySettingsStore store;
-            GameSettings settings;
-            RecordingSound sound;
-            settings.standardSetName.clear();
-            settings.customSetPath = filePath(file).toStdString();
-            MainWindow window(settings, store, sound);
-            window.session()->initialize();
-            QCOMPARE(window.session()->images().imageCount(), 20);
-            QCOMPARE(settings.standardSetName, std::string("misc"));
-            QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
-            QVERIFY(shown_.isEmpty());
+        // Chosen, it leaves the set in play and the settings as they were.
+        GuiTable t(8);
+        const CSetImage* first = t.images().image(0);
+        const int writes = t.store.writeCount();
+        choose(t, filePath(file));
+        QCOMPARE(shown_, QStringList{expected});
+        QCOMPARE(t.images().image(0), first);
+        QCOMPARE(t.store.writeCount(), writes);
+        QVERIFY(t.action(command::MiscSet)->isChecked());
+
+        // Stored by an earlier run, it gives way to misc at start-up and says why, once the
+        // window and the About box are up; the stored choice stays for the next start.
+        shown_.clear();
+        MemorySettingsStore store;
+        GameSettings settings;
+        RecordingSound sound;
+        settings.standardSetName.clear();
+        settings.customSetPath = filePath(file).toStdString();
+        MainWindow window(settings, store, sound);
+        QTimer closeAbout;
+        connect(&closeAbout, &QTimer::timeout, [&] {
+            if (auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget())) {
+                shown_ << "About";
+                about->accept();
+            }
+        });
+        closeAbout.start(5);
+        window.startUp();
+        QCOMPARE(window.session()->images().imageCount(), 20);
+        QCOMPARE(settings.standardSetName, std::string("misc"));
+        QCOMPARE(store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
+        QString atStartup = expected;
+        atStartup.replace("\n\nThe images in play are kept.",
+                          "\n\nThe miscellaneous images are played instead; the set is "
+                          "tried again at the next start.");
+        QCOMPARE(shown_, (QStringList{"About", atStartup}));
+    }
+
+    // An image needs a picture (judged from its file's header, or an icon group with an image
+    // that passes) or a text; images that would look alike count once.
+    void countsOnlyImagesThatCanBeTold_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("images");
+        QTest::addColumn<int>("pictured");
+        QTest::addColumn<QString>("message"); // %1 is the file
+        QTest::newRow("no picture and no text: dropped") << "mixed.ims" << 3 << 3 << "";
+        QTest::newRow("a text stands in for a picture") << "texts.ims" << 3 << 0 << "";
+        QTest::newRow("alike entries count once") << "alike.ims" << 5 << 3 << "";
+        QTest::newRow("only one that can be shown")
+            << "single.ims" << -1 << 0
+            << "Not Enough Images: The image set\n%1\nnames only one image that can be shown."
+               "\n\nA game needs at least 2 images.\n\nThe images in play are kept.";
+        QTest::newRow("library of broken icons")
+            << "broken.icl" << -1 << 0
+            << "Not Enough Images: The icon library\n%1\nholds no icon that can be shown.\n\nA "
+               "game needs at least 2 images.\n\nThe images in play are kept.";
+        QTest::newRow("library with 3 good icons of 30") << "half.icl" << 3 << 3 << "";
+    }
+    void countsOnlyImagesThatCanBeTold() {
+        QFETCH(QString, file);
+        QFETCH(int, images);
+        QFETCH(int, pictured);
+        QFETCH(QString, message);
+        const auto entry = [](const QString& path, const char* text, int index = 0) {
+            return ImsEntry{index, path.toStdString(), text};
+        };
+        const QString samePicture = filePath("pics/../pics/pic0.png");
+        QVERIFY(writeEntries("mixed.ims", {entry(broken_[0], ""), entry(broken_[1], ""),
+                                           entry(broken_[2], ""), entry(pictures_[0], ""),
+                                           entry(pictures_[1], ""), entry(icons_[0], "")}));
+        QVERIFY(writeEntries("texts.ims", {entry(broken_[0], "Cat"), entry(broken_[1], "Dog"),
+                                           entry(broken_[2], "Fox")}));
+        QVERIFY(writeEntries("alike.ims", {entry(pictures_[0], "A"), entry(pictures_[0], "A"),
+                                           entry(samePicture, "A"), entry(pictures_[0], "A", 5),
+                                           entry(pictures_[0], "B"), entry(icons_[0], "A"),
+                                           entry(icons_[0], "A"), entry(icons_[0], "A", 1),
+                                           entry(broken_[0], "Z"), entry(broken_[1], "Z")}));
+        QVERIFY(writeEntries("single.ims", {entry(broken_[0], ""), entry(pictures_[2], "")}));
+
+        // One column: no set here makes the board smaller.
+        GuiTable t(1);
+        const CSetImage* first = t.images().image(0);
+        choose(t, filePath(file));
+        QCOMPARE(shown_, message.isEmpty()
+                             ? QStringList()
+                             : QStringList{message.arg(QDir::toNativeSeparators(filePath(file)))});
+        if (images < 0) {
+            QCOMPARE(t.images().image(0), first);
+            QCOMPARE(t.store.ReadString("Custom Image Set", "unwritten"), std::string("unwritten"));
+            return;
         }
+        QCOMPARE(t.images().imageCount(), images);
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
+        int withPicture = 0;
+        for (int i = 0; i < images; ++i) {
+            withPicture += t.images().image(i)->hasPicture();
+        }
+        QCOMPARE(withPicture, pictured);
+    }
+
+    // The deal does not wait for the pictures: a cell uncovered before its picture has arrived
+    // shows a quiet stand-in, and the picture once it has.
+    void picturesArriveAfterTheDeal() {
+        QStringList photos;
+        for (int k = 0; k < 4; ++k) {
+            QImage photo(900, 700, QImage::Format_RGB32);
+            for (int y = 0; y < photo.height(); ++y) {
+                for (int x = 0; x < photo.width(); ++x) {
+                    photo.setPixel(x, y, qRgb(x * 255 / 900, y * 255 / 700, (x ^ y ^ k) & 0xFF));
+                }
+            }
+            photos << filePath(QString("photo%1.jpg").arg(k));
+            QVERIFY(photo.save(photos.last()));
+        }
+        QVERIFY(writeSet("photos.ims", photos));
+        GuiTable t(2);
+        choose(t, filePath("photos.ims"));
+        QCOMPARE(t.images().imageCount(), 4);
+        QCOMPARE(t.session()->picturesPending(), 4);
+
+        QTest::mouseClick(t.button(0), Qt::LeftButton);
+        const CSetImage* image = t.images().image(t.state().cellImage[0]);
+        QVERIFY(image->picturePending());
+        // Uniform, and not the board's background: the cell is seen to be waiting.
+        const QRect cell = t.button(0)->geometry().adjusted(3, 3, -3, -3);
+        const QImage waiting = t.grab();
+        QCOMPARE(distinctColors(waiting, cell), 1);
+        QVERIFY(waiting.pixel(cell.center()) != waiting.pixel(cell.topLeft() - QPoint(5, 5)));
+        QTRY_VERIFY(!image->picturePending());
+        QVERIFY(image->hasPicture());
+        QTRY_VERIFY(distinctColors(t.grab(), cell) > 100);
     }
 
     // Maximize fits the whole board and both score lines into the view, stores the size, deals
@@ -213,6 +419,8 @@ private slots:
         QVERIFY(ButtonX(g, 7) + size <= t.board()->width());
         QVERIFY(scoreTop(g) + 62 <= t.board()->height());
         QVERIFY(t.state().awaitingFirstPick);
+        // Bitmaps are reloaded at the new size on worker threads.
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
         for (int i = 0; i < 20; ++i) {
             const CSetImage* image = t.images().image(i);
             QCOMPARE(image->text, "T" + QString::number(pictures_.indexOf(image->path)));

@@ -1,0 +1,43 @@
+// Runs a fuzz target's body over files and folders of inputs, outside libFuzzer: the normal
+// build replays the inputs that once made a target fail, so they stay fixed.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+void replay(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int replayed = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path path(argv[i]);
+        if (std::filesystem::is_directory(path)) {
+            for (const auto& entry : std::filesystem::directory_iterator(path)) {
+                // README and other notes are not inputs.
+                if (entry.is_regular_file() && entry.path().extension() != ".md") {
+                    replay(entry.path());
+                    ++replayed;
+                }
+            }
+        } else {
+            replay(path);
+            ++replayed;
+        }
+    }
+    std::printf("%d inputs replayed\n", replayed);
+    return replayed > 0 ? 0 : 1;
+}
