@@ -3,6 +3,7 @@
 #include "core/board/geometry.h"
 #include "core/engine/random.h"
 #include "core/iconfile/iconfile.h"
+#include "core/imagesets/imagedescription.h"
 #include "core/imagesets/imagesource.h"
 #include "core/imagesets/imsformat.h"
 #include "core/paths/pathutil.h"
@@ -119,6 +120,9 @@ SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, 
             image->LoadFileIcon(source, entry->iconIndex);
         }
         image->text = QString::fromStdString(entry->imageText);
+        image->description = QString::fromStdString(
+            describeFileImage(entry->imageText, entry->sourcePath,
+                              isPictureSource(entry->sourcePath) ? -1 : entry->iconIndex));
         images.append(std::move(image));
     }
     images.setCount(static_cast<int>(usable.size()));
@@ -140,6 +144,8 @@ SetLoad LoadIconLibrary(ImageSet& images, const QString& path, Random& random) {
         // A library's icons carry no text, and no index: they are not reloaded one by one.
         auto image = std::make_unique<CSetImage>();
         image->icon = LoadFileIcon(path, index);
+        image->description =
+            QString::fromStdString(describeFileImage({}, path.toStdString(), index));
         images.append(std::move(image));
     }
     images.setCount(m);
