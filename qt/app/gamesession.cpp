@@ -31,6 +31,7 @@ void GameSession::initialize() {
     view_.LayoutButtons();
     loadStartupSet();
     game_.NewGame();
+    emit dealt();
     view_.invalidateAll();
     emit stateChanged();
 }
@@ -85,7 +86,10 @@ void GameSession::clockTicked() {
 }
 
 void GameSession::newGame() {
-    runEngine([this] { game_.NewGame(); });
+    runEngine([this] {
+        game_.NewGame();
+        emit dealt();
+    });
 }
 
 void GameSession::toggleTimedGame() {

@@ -75,6 +75,8 @@ public:
 signals:
     // The game's state or the settings may have changed: command states should follow.
     void stateChanged();
+    // A new game has been dealt; sent before the stateChanged() of the deal.
+    void dealt();
 
 private:
     // Tests set up positions the rules reach only slowly through it.

@@ -2,9 +2,11 @@
 
 #include "core/board/geometry.h"
 #include "core/settings/settings.h"
+#include "qt/access/boardaccessibility.h"
 #include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
 #include "qt/app/gamesession.h"
+#include "qt/app/gamewatch.h"
 #include "qt/board/boardview.h"
 #include "qt/menus/glyphmenu.h"
 #include "qt/platform/waitcursor.h"
@@ -59,12 +61,15 @@ const char* MainWindow::caption() {
 }
 
 MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
-                       QWidget* parent)
+                       QWidget* parent, SettingsStore* recordStore)
     : QMainWindow(parent), settings_(settings) {
+    // Before the board exists, so no interface of Qt's own is made for it first.
+    BoardAccessibility::installFactory();
     setWindowIcon(QIcon(QStringLiteral(":/icons/app/gemino.svg")));
     board_ = new BoardView(settings, sound, this);
     setCentralWidget(board_);
     session_ = new GameSession(settings, store, *board_, this);
+    watch_ = new GameWatch(*session_, *board_, recordStore, this);
 
     createActions();
     createMenus();

@@ -15,16 +15,20 @@ class SettingsStore;
 class SoundOutput;
 class BoardView;
 class GameSession;
+class GameWatch;
 
 // The main frame: menu, toolbar and status bar around the board.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The records of best games go to `recordStore`; without one they are kept for this run.
     MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, SettingsStore* recordStore = nullptr);
 
     BoardView* board() const { return board_; }
     GameSession* session() const { return session_; }
+    // What a screen reader is told of the game, and the records.
+    GameWatch* watch() const { return watch_; }
     // The action of a command id (32771 to 32796, 57664, 57665); null when unknown.
     QAction* action(int id) const;
 
@@ -63,6 +67,7 @@ private:
     GameSession* session_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::map<int, QAction*> actions_;
+    GameWatch* watch_ = nullptr;
 };
 
 } // namespace gemino

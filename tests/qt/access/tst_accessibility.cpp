@@ -1,0 +1,296 @@
+// The board as a screen reader finds it, through Qt's accessibility
+// interfaces, with the events of each turn recorded by an update handler.
+#include "core/imagesets/imsformat.h"
+#include "core/imagesets/standardsets.h"
+#include "qt/access/boardaccessibility.h"
+#include "qt/app/gamewatch.h"
+#include "qt/imagesets/imageset.h"
+#include "qt/imagesets/setimage.h"
+#include "qt/widgets/prompts.h"
+#include "support/accessibility.h"
+#include "support/guitable.h"
+
+#include <QAccessible>
+#include <QImage>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace gemino;
+
+namespace {
+
+// One accessible event as the screen reader gets it: its kind, its object and the description
+// it would read at that moment.
+struct Heard {
+    QAccessible::Event type;
+    QPointer<QObject> object;
+    QString description;
+    QAccessible::State changed;
+};
+
+std::vector<Heard>* heard = nullptr;
+
+void hear(QAccessibleEvent* event) {
+    if (!heard) {
+        return;
+    }
+    Heard h{event->type(), event->object(), {}, {}};
+    if (QAccessibleInterface* iface = event->accessibleInterface()) {
+        h.description = iface->text(QAccessible::Description);
+    }
+    if (event->type() == QAccessible::StateChanged) {
+        h.changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
+    }
+    heard->push_back(h);
+}
+
+QAccessibleInterface* face(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+QString labelOf(int cell, int columns) {
+    return QString("%1-%2").arg(QChar('A' + cell % columns)).arg(cell / columns + 1);
+}
+
+// Chooses a cell as a blind player does, with its column letter and row digit.
+void typeCell(GuiTable& t, int cell) {
+    const int columns = t.settings.columns;
+    QTest::keyClick(t.board(), static_cast<Qt::Key>(Qt::Key_A + cell % columns));
+    QTest::keyClick(t.board(), static_cast<Qt::Key>(Qt::Key_1 + cell / columns));
+}
+
+QString pictureOf(GuiTable& t, int cell) {
+    return t.images().image(t.state().cellImage[cell])->description;
+}
+
+} // namespace
+
+class TestAccessibility : public QObject {
+    Q_OBJECT
+
+    std::vector<Heard> heard_;
+
+    // The descriptions the board announced since the last call.
+    QStringList boardNews(GuiTable& t) {
+        QStringList news;
+        for (const Heard& h : heard_) {
+            if (h.object == t.board() && h.type == QAccessible::DescriptionChanged) {
+                news << h.description;
+            }
+        }
+        heard_.clear();
+        return news;
+    }
+
+private slots:
+    void initTestCase() {
+        QAccessible::installUpdateHandler(hear);
+        QVERIFY(activateAccessibility());
+        heard = &heard_;
+    }
+    void cleanupTestCase() { heard = nullptr; }
+    void init() { heard_.clear(); }
+
+    void boardHoldsEveryCellInPlayAndTheScoreboard() {
+        GuiTable t(8);
+        QAccessibleInterface* board = face(t.board());
+        QVERIFY(board && board->isValid());
+        QCOMPARE(board->role(), QAccessible::Grouping);
+        QCOMPARE(board->text(QAccessible::Name), QString("Board"));
+        QCOMPARE(board->childCount(), 33);
+        for (int i = 0; i < 32; ++i) {
+            QAccessibleInterface* cell = board->child(i);
+            QVERIFY(cell);
+            QCOMPARE(cell->object(), t.button(i));
+            QCOMPARE(cell->role(), QAccessible::Button);
+            QCOMPARE(cell->text(QAccessible::Name), labelOf(i, 8));
+            QCOMPARE(cell->text(QAccessible::Description), QString("covered"));
+            QCOMPARE(board->indexOfChild(cell), i);
+            QCOMPARE(cell->parent(), board);
+        }
+        QAccessibleInterface* score = board->child(32);
+        QCOMPARE(score->text(QAccessible::Name), QString("Scoreboard"));
+        QCOMPARE(score->role(), QAccessible::StaticText);
+        const QString text("Player 1: 0 points. Player 2: 0 points. Player 1 to play.");
+        QCOMPARE(score->text(QAccessible::Value), text);
+        QCOMPARE(board->text(QAccessible::Value), text);
+        QCOMPARE(board->indexOfChild(score), 32);
+        QCOMPARE(score->parent(), board);
+        QVERIFY(!score->rect().isEmpty());
+        QCOMPARE(board->child(33), nullptr);
+
+        // A narrower board has fewer children; the buttons beyond it are no cells.
+        t.settings.columns = 2;
+        t.session()->setColumns(2);
+        QCOMPARE(board->childCount(), 9);
+        QCOMPARE(board->indexOfChild(face(t.button(20))), -1);
+    }
+
+    void uncoveredCellStaysOnTheBoardAndSaysWhatItShows() {
+        GuiTable t(4);
+        t.settings.numberPlayers = 1;
+        t.settings.player1Name = "Ann";
+        QAccessibleInterface* board = face(t.board());
+        const auto [a, b] = t.pair();
+        QTest::mouseClick(t.button(a), Qt::LeftButton);
+        QVERIFY(!t.button(a)->isVisible());
+
+        QAccessibleInterface* cell = board->child(a);
+        const QString picture = pictureOf(t, a);
+        QVERIFY(!picture.isEmpty());
+        QVERIFY(std::find(MISC_DESCRIPTIONS.begin(), MISC_DESCRIPTIONS.end(),
+                          picture.toStdString()) != MISC_DESCRIPTIONS.end());
+        QCOMPARE(cell->text(QAccessible::Description), picture);
+        QVERIFY(!cell->state().invisible);
+        QVERIFY(cell->state().pressed);
+        QVERIFY(!board->child(b)->state().pressed);
+
+        QTest::mouseClick(t.button(b), Qt::LeftButton);
+        QCOMPARE(cell->text(QAccessible::Description), picture + ", found by Ann");
+        QVERIFY(cell->state().disabled);
+        QVERIFY(!cell->state().pressed);
+        QVERIFY(!cell->state().invisible);
+    }
+
+    void matchIsToldThroughTheBoardAndTheCellsStates() {
+        GuiTable t(8);
+        t.board()->setFocus();
+        const auto [a, b] = t.pair();
+        heard_.clear();
+        QTest::keyClick(t.board(), static_cast<Qt::Key>(Qt::Key_A + a % 8));
+        QCOMPARE(boardNews(t), QStringList({QString("Column %1.").arg(QChar('A' + a % 8))}));
+        QTest::keyClick(t.board(), static_cast<Qt::Key>(Qt::Key_1 + a / 8));
+        QCOMPARE(boardNews(t), QStringList({labelOf(a, 8) + ": " + pictureOf(t, a) + "."}));
+
+        typeCell(t, b);
+        const QStringList news = boardNews(t);
+        QCOMPARE(news.size(), 3);
+        QCOMPARE(news[0], QString("Column %1.").arg(QChar('A' + b % 8)));
+        QCOMPARE(news[1], labelOf(b, 8) + ": " + pictureOf(t, b) + ". A match for Player 1.");
+        QCOMPARE(news[2], QString("Player 1 scores 100 points, 100 in all. 15 pairs left."));
+    }
+
+    void cellStatesChangeAsTheyAreUncoveredAndFound() {
+        GuiTable t(8);
+        const auto [a, b] = t.mismatch();
+        QTest::mouseClick(t.button(a), Qt::LeftButton);
+        QTest::mouseClick(t.button(b), Qt::LeftButton);
+        QStringList changes;
+        for (const Heard& h : heard_) {
+            if (h.type == QAccessible::StateChanged &&
+                (h.object == t.button(a) || h.object == t.button(b))) {
+                changes << QString("%1 %2 %3")
+                               .arg(h.object == t.button(a) ? "a" : "b")
+                               .arg(h.changed.pressed ? "pressed" : "")
+                               .arg(h.changed.disabled ? "disabled" : "");
+            }
+        }
+        // Uncovered one after the other, covered again together.
+        QCOMPARE(changes, QStringList({"a pressed ", "b pressed ", "a pressed ", "b pressed "}));
+        QCOMPARE(boardNews(t).last(),
+                 labelOf(a, 8) + " and " + labelOf(b, 8) + " are covered again. Player 2 to play.");
+
+        const auto [c, d] = t.pair();
+        QTest::mouseClick(t.button(c), Qt::LeftButton);
+        QTest::mouseClick(t.button(d), Qt::LeftButton);
+        bool disabled = false;
+        for (const Heard& h : heard_) {
+            disabled |= h.type == QAccessible::StateChanged && h.object == t.button(c) &&
+                        h.changed.disabled && h.description.endsWith(", found by Player 2");
+        }
+        QVERIFY(disabled);
+    }
+
+    void focusedCellCarriesTheNewsSinceItGotTheFocus() {
+        GuiTable t(8);
+        const auto [a, b] = t.mismatch();
+        QTest::mouseClick(t.button(a), Qt::LeftButton);
+        // The clicked button hides; the focus goes on to another cell, which tells the news.
+        auto* focused = QApplication::focusWidget();
+        QVERIFY(focused && focused != t.button(a));
+        const int cell = t.board()->findChild<BoardAccessibility*>()->cellOf(focused);
+        QVERIFY(cell >= 0);
+        const QString news = labelOf(a, 8) + ": " + pictureOf(t, a) + ".";
+        QCOMPARE(face(focused)->text(QAccessible::Description), "covered. " + news);
+        bool told = false;
+        for (const Heard& h : heard_) {
+            told |= h.object == focused && h.type == QAccessible::DescriptionChanged &&
+                    h.description == "covered. " + news;
+        }
+        QVERIFY(told);
+
+        // Moving the focus leaves the old news behind.
+        t.board()->setFocus();
+        QCOMPARE(face(focused)->text(QAccessible::Description), QString("covered"));
+        QCOMPARE(face(t.board())->text(QAccessible::Description), news);
+    }
+
+    void pressActionChoosesACellButNotWhileATurnIsResolved() {
+        GuiTable t(8);
+        QAccessibleInterface* board = face(t.board());
+        const auto [a, b] = t.pair();
+        const auto [c, unused] = t.pair(a);
+        Q_UNUSED(unused);
+        QAccessibleActionInterface* press = board->child(a)->actionInterface();
+        QVERIFY(press && press->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        press->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(t.state().firstPick, a);
+        // Pressed again, the uncovered cell says what it shows, and the game ignores it.
+        heard_.clear();
+        press->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(boardNews(t), QStringList({labelOf(a, 8) + ": " + pictureOf(t, a) + "."}));
+        QCOMPARE(t.state().firstPick, a);
+
+        // A press that arrives while the pair flashes (here: at the second wait, when the pair
+        // is off the screen) is refused, as a click would be.
+        int waits = 0;
+        const auto connection = QObject::connect(t.board(), &BoardView::waiting, [&] {
+            if (++waits == 2) {
+                QCOMPARE(t.state().firstPick, -1);
+                face(t.button(c))
+                    ->actionInterface()
+                    ->doAction(QAccessibleActionInterface::pressAction());
+            }
+        });
+        board->child(b)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QObject::disconnect(connection);
+        QVERIFY(waits >= 2);
+        QVERIFY(t.state().cellMatched[a] && t.state().cellMatched[b]);
+        QCOMPARE(t.state().firstPick, -1);
+        QVERIFY(t.button(c)->isVisible());
+    }
+
+    void customPicturesAreToldByTheirTextOrFile() {
+        QTemporaryDir dir;
+        QStringList files;
+        for (const char* name : {"grandma.png", "sunset.png"}) {
+            QImage image(8, 8, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            files << dir.filePath(name);
+            QVERIFY(image.save(files.last()));
+        }
+        const QString set = dir.filePath("family.ims");
+        QVERIFY(saveImageSetFile(set.toStdString(), {{0, files[0].toStdString(), "Grandma"},
+                                                     {0, files[1].toStdString(), ""}})
+                    .ok());
+        setMessageBoxHook([](QWidget*, MessageIcon, const QString&, const QString&) {});
+        GuiTable t(8);
+        QVERIFY(t.session()->LoadCustomSet(set, false));
+        setMessageBoxHook({});
+        QStringList words;
+        for (int i = 0; i < t.images().imageCount(); ++i) {
+            words << t.images().image(i)->description;
+        }
+        words.sort();
+        QCOMPARE(words, QStringList({"Grandma", "sunset"}));
+        QTest::mouseClick(t.button(0), Qt::LeftButton);
+        QVERIFY(words.contains(face(t.button(0))->text(QAccessible::Description)));
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
