@@ -84,6 +84,8 @@ MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput
     glyphMenu->AttachToolbarPictures(*toolBar_);
 
     connect(session_, &GameSession::stateChanged, this, &MainWindow::updateCommandStates);
+    connect(watch_, &GameWatch::newRecord, this,
+            [this](const QString& message) { statusBar()->showMessage(message); });
     setWindowTitle(QString::fromLatin1(caption()));
     board_->setFocus();
     updateCommandStates();
@@ -127,6 +129,9 @@ void MainWindow::createActions() {
     connect(addCommand(TimedGame, tr("&Timed Game"), "Ctrl+T",
                        tr("Display the Elapsed Time Since the Game Began"), tr("Timed Game"), true),
             &QAction::triggered, session_, &GameSession::toggleTimedGame);
+    connect(addCommand(BestResults, tr("Best &Results..."), {},
+                       tr("Show the best results of one-player games"), tr("Best Results"), false),
+            &QAction::triggered, this, &MainWindow::onBestResults);
     connect(addCommand(Exit, tr("E&xit"), {}, tr("Quit the application; prompts to save documents"),
                        tr("Exit"), false),
             &QAction::triggered, this, &QWidget::close);
@@ -200,6 +205,8 @@ void MainWindow::createMenus() {
     game->addAction(action(TwoPlayers));
     game->addSeparator();
     game->addAction(action(TimedGame));
+    game->addSeparator();
+    game->addAction(action(BestResults));
     game->addSeparator();
     game->addAction(action(Exit));
 

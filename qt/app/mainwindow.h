@@ -52,6 +52,8 @@ public slots:
     void onBoardLayout();
     void onDisplayProperties();
     void onPlayerNames();
+    // "Best Results...".
+    void onBestResults();
 
 private:
     void createActions();

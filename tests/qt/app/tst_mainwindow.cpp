@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(items(menus[0]->menu()),
                  QStringList({"Start &New Game\tCtrl+N", "Set &Player Names...\tCtrl+P", "-",
                               "&1-Player Game", "&2-Player Game", "-", "&Timed Game\tCtrl+T", "-",
-                              "E&xit"}));
+                              "Best &Results...", "-", "E&xit"}));
         QCOMPARE(items(menus[1]->menu()),
                  QStringList({"Use &Standard Image Set", "-", "&Create Custom Image Set...\tCtrl+C",
                               "Use Custom &Image Set...\tCtrl+I", "-",
