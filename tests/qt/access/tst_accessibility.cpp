@@ -1,18 +1,27 @@
-// The board as a screen reader finds it, through Qt's accessibility
+// The board and the dialogs as a screen reader finds them, through Qt's accessibility
 // interfaces, with the events of each turn recorded by an update handler.
 #include "core/imagesets/imsformat.h"
 #include "core/imagesets/standardsets.h"
 #include "qt/access/boardaccessibility.h"
+#include "qt/app/aboutdialog.h"
+#include "qt/app/boardlayoutdialog.h"
+#include "qt/app/displaypropertiesdialog.h"
 #include "qt/app/gamewatch.h"
+#include "qt/app/playernamesdialog.h"
+#include "qt/app/recordsdialog.h"
+#include "qt/app/spincontrol.h"
 #include "qt/imagesets/imageset.h"
 #include "qt/imagesets/setimage.h"
 #include "qt/widgets/prompts.h"
 #include "support/accessibility.h"
 #include "support/guitable.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QImage>
+#include <QLineEdit>
 #include <QPointer>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -289,6 +298,61 @@ private slots:
         QCOMPARE(words, QStringList({"Grandma", "sunset"}));
         QTest::mouseClick(t.button(0), Qt::LeftButton);
         QVERIFY(words.contains(face(t.button(0))->text(QAccessible::Description)));
+    }
+
+    void everyDialogControlHasANameAndTheFocusMovesInOrder_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QStringList>("order"); // object names along the focus chain
+        QTest::newRow("Player Names") << "names" << QStringList({"1013", "1014", "1", "2"});
+        QTest::newRow("Display Properties")
+            << "display" << QStringList({"1017", "1018", "1019", "1015", "1016", "1", "3", "2"});
+        QTest::newRow("Board Layout")
+            << "layout" << QStringList({"1007", "1011", "1013", "1", "3", "2"});
+        QTest::newRow("Best Results") << "records" << QStringList({"1050", "1051", "1"});
+        QTest::newRow("About") << "about" << QStringList({"3", "1"});
+    }
+    void everyDialogControlHasANameAndTheFocusMovesInOrder() {
+        QFETCH(QString, dialog);
+        QFETCH(QStringList, order);
+        GuiTable t(8);
+        t.records.WriteString("Boards", "misc.8");
+        t.records.WriteInt("misc.8.Misses", 3);
+        std::unique_ptr<QDialog> d;
+        if (dialog == "names") {
+            d = std::make_unique<PlayerNamesDialog>(t.settings, t.window.get());
+        } else if (dialog == "display") {
+            d = std::make_unique<DisplayPropertiesDialog>(t.settings, t.window.get());
+        } else if (dialog == "layout") {
+            d = std::make_unique<BoardLayoutDialog>(*t.session(), t.window.get());
+        } else if (dialog == "records") {
+            d = std::make_unique<RecordsDialog>(t.window->watch()->records(), t.window.get());
+        } else {
+            d = std::make_unique<AboutDialog>(t.window.get());
+        }
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+
+        for (QWidget* w : d->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<SpinControl*>(w) || qobject_cast<QTableWidget*>(w);
+            if (control && w->isVisibleTo(d.get())) {
+                QVERIFY2(!face(w)->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
+            }
+        }
+
+        // The stops of the Tab key along the focus chain; the radio buttons of the columns are
+        // one stop, at the checked one.
+        QWidget* first = d->findChild<QWidget*>(order.first());
+        QVERIFY(first);
+        QStringList chain;
+        QWidget* w = first;
+        do {
+            if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(d.get()) && w->isEnabled()) {
+                chain << w->objectName();
+            }
+            w = w->nextInFocusChain();
+        } while (w && w != first && chain.size() < 20);
+        QCOMPARE(chain.join(" "), order.join(" "));
     }
 };
 
