@@ -57,7 +57,10 @@ public:
         const bool shown = access->board().isVisible();
         s.invisible = !shown;
         s.offscreen = !shown;
+        // Uncovering checks a cell and covering unchecks it; a found pair is out of play.
         const CellFace face = access->face(cell);
+        s.checkable = true;
+        s.checked = face == CellFace::Uncovered;
         s.pressed = face == CellFace::Uncovered;
         s.disabled = face == CellFace::Removed;
         return s;
@@ -310,11 +313,20 @@ void BoardAccessibility::refresh() {
         const CellFace before = faces_[cell];
         if (now != before) {
             faces_[cell] = now;
-            QAccessible::State changed;
-            changed.pressed = (now == CellFace::Uncovered) != (before == CellFace::Uncovered);
-            changed.disabled = (now == CellFace::Removed) != (before == CellFace::Removed);
-            QAccessibleStateChangeEvent event(board_.cellButton(cell), changed);
-            QAccessible::updateAccessibility(&event);
+            // One event per state: the desktop bridge passes on only the first state of each.
+            if ((now == CellFace::Uncovered) != (before == CellFace::Uncovered)) {
+                QAccessible::State changed;
+                changed.checked = true;
+                changed.pressed = true;
+                QAccessibleStateChangeEvent event(board_.cellButton(cell), changed);
+                QAccessible::updateAccessibility(&event);
+            }
+            if ((now == CellFace::Removed) != (before == CellFace::Removed)) {
+                QAccessible::State changed;
+                changed.disabled = true;
+                QAccessibleStateChangeEvent event(board_.cellButton(cell), changed);
+                QAccessible::updateAccessibility(&event);
+            }
         }
         const QString description = ownDescription(cell);
         if (description != descriptions_[cell]) {

@@ -155,13 +155,14 @@ private slots:
                           picture.toStdString()) != MISC_DESCRIPTIONS.end());
         QCOMPARE(cell->text(QAccessible::Description), picture);
         QVERIFY(!cell->state().invisible);
-        QVERIFY(cell->state().pressed);
-        QVERIFY(!board->child(b)->state().pressed);
+        QVERIFY(cell->state().checked && cell->state().pressed);
+        QVERIFY(board->child(b)->state().checkable);
+        QVERIFY(!board->child(b)->state().checked);
 
         QTest::mouseClick(t.button(b), Qt::LeftButton);
         QCOMPARE(cell->text(QAccessible::Description), picture + ", found by Ann");
         QVERIFY(cell->state().disabled);
-        QVERIFY(!cell->state().pressed);
+        QVERIFY(!cell->state().checked);
         QVERIFY(!cell->state().invisible);
     }
 
@@ -192,26 +193,32 @@ private slots:
         for (const Heard& h : heard_) {
             if (h.type == QAccessible::StateChanged &&
                 (h.object == t.button(a) || h.object == t.button(b))) {
-                changes << QString("%1 %2 %3")
+                changes << QString("%1 %2%3")
                                .arg(h.object == t.button(a) ? "a" : "b")
-                               .arg(h.changed.pressed ? "pressed" : "")
+                               .arg(h.changed.checked ? "checked" : "")
                                .arg(h.changed.disabled ? "disabled" : "");
             }
         }
         // Uncovered one after the other, covered again together.
-        QCOMPARE(changes, QStringList({"a pressed ", "b pressed ", "a pressed ", "b pressed "}));
+        QCOMPARE(changes, QStringList({"a checked", "b checked", "a checked", "b checked"}));
         QCOMPARE(boardNews(t).last(),
                  labelOf(a, 8) + " and " + labelOf(b, 8) + " are covered again. Player 2 to play.");
 
         const auto [c, d] = t.pair();
         QTest::mouseClick(t.button(c), Qt::LeftButton);
         QTest::mouseClick(t.button(d), Qt::LeftButton);
-        bool disabled = false;
+        // Found: unchecked and out of play, told as two events.
+        QStringList found;
         for (const Heard& h : heard_) {
-            disabled |= h.type == QAccessible::StateChanged && h.object == t.button(c) &&
-                        h.changed.disabled && h.description.endsWith(", found by Player 2");
+            if (h.type == QAccessible::StateChanged && h.object == t.button(c)) {
+                found << QString("%1%2 %3")
+                             .arg(h.changed.checked ? "checked" : "")
+                             .arg(h.changed.disabled ? "disabled" : "")
+                             .arg(h.description.endsWith(", found by Player 2") ? "found"
+                                                                                : "shown");
+            }
         }
-        QVERIFY(disabled);
+        QCOMPARE(found, QStringList({"checked shown", "checked found", "disabled found"}));
     }
 
     void focusedCellCarriesTheNewsSinceItGotTheFocus() {
