@@ -40,6 +40,8 @@ RecordsDialog::RecordsDialog(RecordBook& book, QWidget* parent)
     table_->setHorizontalHeaderLabels(
         {tr("Image Set"), tr("Columns"), tr("Fewest Misses"), tr("Best Time")});
     table_->verticalHeader()->hide();
+    // The numbers take what they need; the set's name has the rest.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
