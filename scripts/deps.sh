@@ -9,6 +9,8 @@ packages=(
     build-essential cmake ninja-build clang libclang-rt-14-dev
     qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-image-formats-plugins qt6-qpa-plugins
     libgl-dev zlib1g-dev fonts-comic-neue fonts-liberation2
+    # The accessibility tests switch Qt's accessibility on as a screen reader would.
+    qt6-base-private-dev
     icoutils binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     xvfb xauth imagemagick
     "$@"

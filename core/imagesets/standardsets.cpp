@@ -21,6 +21,67 @@ const std::array<const char*, 20> FLAG_TEXTS = {
     "Ireland",   "Italy",   "Japan",  "Mexico",      "Netherlands",    "New Zealand",  "Norway",
     "Portugal",  "Spain",   "Sweden", "Switzerland", "United Kingdom", "United States"};
 
+const std::array<const char*, 20> MISC_DESCRIPTIONS = {"alarm clock",
+                                                       "binoculars",
+                                                       "red suspension bridge",
+                                                       "target",
+                                                       "lit firecracker",
+                                                       "pendulum clock",
+                                                       "smiling face",
+                                                       "house with a car",
+                                                       "ignition key",
+                                                       "horseshoe magnet",
+                                                       "sad face",
+                                                       "sunset over the sea",
+                                                       "island with a palm tree",
+                                                       "hand-held video camera",
+                                                       "square wall clock",
+                                                       "eye",
+                                                       "club",
+                                                       "heart",
+                                                       "diamond",
+                                                       "spade"};
+const std::array<const char*, 20> TRAFFIC_DESCRIPTIONS = {"yellow diamond sign, arrow up",
+                                                          "yellow diamond sign, arrow down",
+                                                          "yellow diamond sign, arrow right",
+                                                          "yellow diamond sign, arrow left",
+                                                          "pedestrian signal, WALK lit",
+                                                          "pedestrian signal, DONT WALK lit",
+                                                          "traffic light, green",
+                                                          "traffic light, red",
+                                                          "traffic light, yellow",
+                                                          "cartoon car on legs",
+                                                          "speed limit 50 sign",
+                                                          "stop sign",
+                                                          "traffic cone",
+                                                          "right-turn sign",
+                                                          "slippery road sign",
+                                                          "two-lane road with arrows",
+                                                          "bicycle",
+                                                          "two cars",
+                                                          "fuel pump",
+                                                          "ignition key"};
+const std::array<const char*, 20> COMPUTER_DESCRIPTIONS = {"compact disc",
+                                                           "desktop computer",
+                                                           "folder with tools",
+                                                           "desk with a lamp",
+                                                           "floppy disk",
+                                                           "disk drive with a floppy disk",
+                                                           "flat drive unit",
+                                                           "keyboard",
+                                                           "arrow keys",
+                                                           "monitor",
+                                                           "mouse",
+                                                           "two networked computers",
+                                                           "empty recycle bin",
+                                                           "full recycle bin",
+                                                           "folder with a magnifying glass",
+                                                           "stack of floppy disks",
+                                                           "compact disc with musical notes",
+                                                           "network drive",
+                                                           "drive unit with a floppy disk",
+                                                           "folder with a printer"};
+
 namespace {
 
 // One file per resource number; icon 139 serves two sets and so has one file.
@@ -136,6 +197,22 @@ const std::array<int, 20>* standardSetIcons(const std::string& name) {
 
 const std::array<const char*, 20>* standardSetTexts(const std::string& name) {
     return pathutil::equalsIgnoringCase(name, "flags") ? &FLAG_TEXTS : nullptr;
+}
+
+std::string standardImageDescription(const std::string& name, int position) {
+    if (position < 0 || position >= 20) {
+        return {};
+    }
+    const auto k = static_cast<std::size_t>(position);
+    if (pathutil::equalsIgnoringCase(name, "flags")) {
+        return std::string("flag of ") + FLAG_TEXTS[k];
+    }
+    const std::array<const char*, 20>* table =
+        pathutil::equalsIgnoringCase(name, "misc")       ? &MISC_DESCRIPTIONS
+        : pathutil::equalsIgnoringCase(name, "traffic")  ? &TRAFFIC_DESCRIPTIONS
+        : pathutil::equalsIgnoringCase(name, "computer") ? &COMPUTER_DESCRIPTIONS
+                                                         : nullptr;
+    return table ? (*table)[k] : std::string();
 }
 
 } // namespace gemino

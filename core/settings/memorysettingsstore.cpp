@@ -29,4 +29,9 @@ void MemorySettingsStore::WriteString(const std::string& name, const std::string
     ++writeCount_;
 }
 
+void MemorySettingsStore::remove(const std::string& name) {
+    values_.erase(name);
+    ++writeCount_;
+}
+
 } // namespace gemino

@@ -18,6 +18,7 @@ public:
     std::string ReadString(const std::string& name, const std::string& defaultValue) const override;
     void WriteInt(const std::string& name, int value) override;
     void WriteString(const std::string& name, const std::string& value) override;
+    void remove(const std::string& name) override;
 
     bool contains(const std::string& name) const { return values_.count(name) != 0; }
     const std::map<std::string, Value>& values() const { return values_; }

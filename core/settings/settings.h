@@ -6,7 +6,8 @@
 
 namespace gemino {
 
-// The per-user store of the game's options: named values of the section "Settings".
+// The per-user store of the game's options: named values of the section "Settings" (or of
+// another section of the same store, such as the records of best games).
 // Reads return the default when a value is missing or holds something of another type.
 class SettingsStore {
 public:
@@ -17,6 +18,9 @@ public:
                                    const std::string& defaultValue) const = 0;
     virtual void WriteInt(const std::string& name, int value) = 0;
     virtual void WriteString(const std::string& name, const std::string& value) = 0;
+    // Forgets a value, so it reads as missing again. The game's options are never removed;
+    // the records of best games are, when the player clears them.
+    virtual void remove(const std::string& name) = 0;
 
     // Booleans are stored as the integers 1 and 0; only a stored 1 reads as true.
     bool ReadBool(const std::string& name, bool defaultValue) const;

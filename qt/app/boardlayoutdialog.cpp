@@ -6,6 +6,7 @@
 #include "qt/platform/waitcursor.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -60,19 +61,28 @@ BoardLayoutDialog::BoardLayoutDialog(GameSession& session, QWidget* parent)
         units().place(radio, place.x, place.y, place.width, 10);
         radio->setChecked(k == chosenColumns_);
         radio->setEnabled(k <= maxColumns);
+        radio->setAccessibleName(k == 1 ? tr("1 column") : tr("%1 columns").arg(k));
         connect(radio, &QRadioButton::clicked, this, [this, k] { onColumnClicked(k); });
         columnButtons_[k - 1] = radio;
     }
+    // The group is one stop of the Tab key, at the chosen number; the arrows move within it.
+    for (QRadioButton* radio : columnButtons_) {
+        radio->setFocusPolicy(radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 
-    addLabel(tr("Image Size"), 9, 85, 102, 8);
+    QLabel* sizeLabel = addLabel(tr("Image Size"), 9, 85, 102, 8);
     sizeEdit_ = addNumberField(1011, 127, 82, 40, 14);
+    sizeLabel->setBuddy(sizeEdit_);
     sizeSpin_ = addSpin(1012, sizeEdit_, 169, 82, 10, 14,
                         geometrySpin(kSizeRange, size_, &GameSession::setButtonSize));
+    sizeSpin_->setAccessibleName(tr("Change the image size"));
 
-    addLabel(tr("Spacing Between Images"), 9, 106, 102, 8);
+    QLabel* spacingLabel = addLabel(tr("Spacing Between Images"), 9, 106, 102, 8);
     spacingEdit_ = addNumberField(1013, 127, 103, 40, 14);
+    spacingLabel->setBuddy(spacingEdit_);
     spacingSpin_ = addSpin(1014, spacingEdit_, 169, 103, 10, 14,
                            geometrySpin(kSpacingRange, spacing_, &GameSession::setButtonSpacing));
+    spacingSpin_->setAccessibleName(tr("Change the spacing between images"));
 
     QPushButton* ok = addButton(1, tr("OK"), 11, 125, 50, 14);
     ok->setDefault(true);

@@ -18,6 +18,8 @@ inline constexpr int ShowAllImages = 32791;
 inline constexpr int DisplayProperties = 32794;
 inline constexpr int TimedGame = 32795;
 inline constexpr int FlagSet = 32796;
+// Beyond the menu resource's own range.
+inline constexpr int BestResults = 32800;
 inline constexpr int About = 57664;
 inline constexpr int Exit = 57665;
 } // namespace gemino::command

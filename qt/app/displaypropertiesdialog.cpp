@@ -5,6 +5,7 @@
 #include "qt/app/spincontrol.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -30,19 +31,25 @@ DisplayPropertiesDialog::DisplayPropertiesDialog(const GameSettings& settings, Q
     matcherNameBox_ = addCheckBox(1018, tr("Display Matcher Name"), 24);
     imageTextBox_ = addCheckBox(1019, tr("Display Image Text"), 41);
 
-    addLabel(tr("Unmatched Image Display Time (ms)"), 9, 66, 129, 8);
+    QLabel* timeLabel = addLabel(tr("Unmatched Image Display Time (ms)"), 9, 66, 129, 8);
     timeEdit_ = addNumberField(1015, 141, 63, 40, 14);
+    timeLabel->setBuddy(timeEdit_);
     // A stored time off the spin's scale (between two steps, or below 250 ms) is shown as it
     // is until the first step moves it onto the scale.
     timeSpin_ = addSpin(1020, timeEdit_, 183, 63, 10, 14,
                         {kTimeSteps.lowest, kTimeSteps.highest, time_ / kTimeStepMs,
                          [this](int p, int d) { return onTimeRequest(p, d); }});
+    timeSpin_->setAccessibleName(tr("Change the unmatched image display time"));
 
-    addLabel(tr("# Flashes of Matched Images"), 9, 87, 102, 8);
+    QLabel* flashesLabel = addLabel(tr("# Flashes of Matched Images"), 9, 87, 102, 8);
     flashesEdit_ = addNumberField(1016, 141, 84, 40, 14);
+    flashesLabel->setBuddy(flashesEdit_);
+    // "#" is read out badly; the field says it in words.
+    flashesEdit_->setAccessibleName(tr("Number of flashes of matched images"));
     flashesSpin_ = addSpin(1021, flashesEdit_, 183, 84, 10, 14,
                            {limits::MatchFlashes.lowest, limits::MatchFlashes.highest, flashes_,
                             [this](int p, int d) { return onFlashesRequest(p, d); }});
+    flashesSpin_->setAccessibleName(tr("Change the number of flashes"));
 
     QPushButton* ok = addButton(1, tr("OK"), 9, 110, 50, 14);
     ok->setDefault(true);

@@ -40,6 +40,7 @@ void GameSession::initialize() {
     view_.LayoutButtons();
     loadStartupSet();
     game_.NewGame();
+    emit dealt();
     view_.invalidateAll();
     emit stateChanged();
 }
@@ -99,7 +100,10 @@ void GameSession::clockTicked() {
 }
 
 void GameSession::newGame() {
-    runEngine([this] { game_.NewGame(); });
+    runEngine([this] {
+        game_.NewGame();
+        emit dealt();
+    });
 }
 
 void GameSession::toggleTimedGame() {

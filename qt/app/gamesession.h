@@ -93,6 +93,8 @@ signals:
     void stateChanged();
     // Every image of the set in play has its picture, or is known to have none.
     void picturesArrived();
+    // A new game has been dealt; sent before the stateChanged() of the deal.
+    void dealt();
 
 private:
     // Tests set up positions the rules reach only slowly through it.

@@ -59,8 +59,11 @@ int main(int argc, char** argv) {
     // The working folder at start-up is where the sound cues are looked for first.
     gemino::LoadSettings(settings, store, QDir::currentPath().toStdString());
 
+    // The records of best games live next to the options, in a group of their own.
+    gemino::QSettingsStore records(gemino::QSettingsStore::UserGroup{QStringLiteral("Records")});
+
     gemino::SpeakerOutput sound;
-    gemino::MainWindow window(settings, store, sound);
+    gemino::MainWindow window(settings, store, sound, nullptr, &records);
     watchForBench(window);
     // The audio libraries are loaded once the window is painted, before any cue is wanted.
     QObject::connect(

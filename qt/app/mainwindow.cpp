@@ -2,9 +2,11 @@
 
 #include "core/board/geometry.h"
 #include "core/settings/settings.h"
+#include "qt/access/boardaccessibility.h"
 #include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
 #include "qt/app/gamesession.h"
+#include "qt/app/gamewatch.h"
 #include "qt/board/boardview.h"
 #include "qt/menus/glyphmenu.h"
 #include "qt/platform/waitcursor.h"
@@ -115,11 +117,14 @@ const char* MainWindow::caption() {
 }
 
 MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
-                       QWidget* parent)
+                       QWidget* parent, SettingsStore* recordStore)
     : QMainWindow(parent), settings_(settings), store_(store) {
+    // Before the board exists, so no interface of Qt's own is made for it first.
+    BoardAccessibility::installFactory();
     board_ = new BoardView(settings, sound, this);
     setCentralWidget(board_);
     session_ = new GameSession(settings, store, *board_, this);
+    watch_ = new GameWatch(*session_, *board_, recordStore, this);
 
     createActions();
     createMenus();
@@ -134,6 +139,8 @@ MainWindow::MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput
     glyphMenu->AttachToolbarPictures(*toolBar_);
 
     connect(session_, &GameSession::stateChanged, this, &MainWindow::updateCommandStates);
+    connect(watch_, &GameWatch::newRecord, this,
+            [this](const QString& message) { statusBar()->showMessage(message); });
     setWindowTitle(QString::fromLatin1(caption()));
     board_->setFocus();
     updateCommandStates();
@@ -177,6 +184,9 @@ void MainWindow::createActions() {
     connect(addCommand(TimedGame, tr("&Timed Game"), "Ctrl+T",
                        tr("Display the Elapsed Time Since the Game Began"), tr("Timed Game"), true),
             &QAction::triggered, session_, &GameSession::toggleTimedGame);
+    connect(addCommand(BestResults, tr("Best &Results..."), {},
+                       tr("Show the best results of one-player games"), tr("Best Results"), false),
+            &QAction::triggered, this, &MainWindow::onBestResults);
     connect(addCommand(Exit, tr("E&xit"), {}, tr("Quit the application; prompts to save documents"),
                        tr("Exit"), false),
             &QAction::triggered, this, &QWidget::close);
@@ -250,6 +260,8 @@ void MainWindow::createMenus() {
     game->addAction(action(TwoPlayers));
     game->addSeparator();
     game->addAction(action(TimedGame));
+    game->addSeparator();
+    game->addAction(action(BestResults));
     game->addSeparator();
     game->addAction(action(Exit));
 

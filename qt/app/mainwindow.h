@@ -17,6 +17,7 @@ class SettingsStore;
 class SoundOutput;
 class BoardView;
 class GameSession;
+class GameWatch;
 
 // Where the frame's client area goes at start-up: the whole frame, decorations included, sits at
 // the top left of the screen's available area and is 2 + 3 edges smaller than it each way.
@@ -26,11 +27,14 @@ QRect startupClientGeometry(const QRect& available, const QMargins& frame, int e
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The records of best games go to `recordStore`; without one they are kept for this run.
     MainWindow(GameSettings& settings, SettingsStore& store, SoundOutput& sound,
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, SettingsStore* recordStore = nullptr);
 
     BoardView* board() const { return board_; }
     GameSession* session() const { return session_; }
+    // What a screen reader is told of the game, and the records.
+    GameWatch* watch() const { return watch_; }
     // The action of a command id (32771 to 32796, 57664, 57665); null when unknown.
     QAction* action(int id) const;
 
@@ -54,6 +58,8 @@ public slots:
     void onBoardLayout();
     void onDisplayProperties();
     void onPlayerNames();
+    // "Best Results...".
+    void onBestResults();
 
 protected:
     bool event(QEvent* event) override;
@@ -79,6 +85,7 @@ private:
     std::map<int, QAction*> actions_;
     // Set while the window manager has yet to report the frame's decorations.
     bool framePending_ = false;
+    GameWatch* watch_ = nullptr;
 };
 
 } // namespace gemino

@@ -3,6 +3,7 @@
 #include "core/settings/settings.h"
 #include "qt/app/gamesession.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -12,10 +13,12 @@ PlayerNamesDialog::PlayerNamesDialog(const GameSettings& settings, QWidget* pare
     : OptionsDialog(182, QStringLiteral(" Player Names"), 185, 83, parent),
       player1Name_(QString::fromStdString(settings.player1Name)),
       player2Name_(QString::fromStdString(settings.player2Name)) {
-    addLabel(tr("Player 1"), 9, 14, 39, 8);
+    QLabel* label1 = addLabel(tr("Player 1"), 9, 14, 39, 8);
     player1Edit_ = addEdit(1013, 52, 12, 119, 14);
-    addLabel(tr("Player 2"), 9, 37, 39, 8);
+    label1->setBuddy(player1Edit_);
+    QLabel* label2 = addLabel(tr("Player 2"), 9, 37, 39, 8);
     player2Edit_ = addEdit(1014, 52, 35, 119, 14);
+    label2->setBuddy(player2Edit_);
 
     QPushButton* ok = addButton(1, tr("OK"), 27, 62, 50, 14);
     ok->setDefault(true);

@@ -9,10 +9,6 @@ namespace gemino {
 
 namespace {
 
-QString keyOf(const std::string& name) {
-    return QStringLiteral("Settings/") + QString::fromStdString(name);
-}
-
 std::unique_ptr<QSettings> openUserSettings() {
 #ifdef Q_OS_WIN
     // QSettings' organisation/application form would stop one level short of this key.
@@ -34,10 +30,17 @@ std::unique_ptr<QSettings> openUserSettings() {
 
 QSettingsStore::QSettingsStore() : settings_(openUserSettings()) {}
 
-QSettingsStore::QSettingsStore(const QString& iniFilePath)
-    : settings_(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat)) {}
+QSettingsStore::QSettingsStore(const UserGroup& group)
+    : settings_(openUserSettings()), group_(group.name) {}
+
+QSettingsStore::QSettingsStore(const QString& iniFilePath, const QString& group)
+    : settings_(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat)), group_(group) {}
 
 QSettingsStore::~QSettingsStore() = default;
+
+QString QSettingsStore::keyOf(const std::string& name) const {
+    return group_ + QLatin1Char('/') + QString::fromStdString(name);
+}
 
 QVariant QSettingsStore::value(const std::string& name) const {
     return settings_->value(keyOf(name));
@@ -86,6 +89,15 @@ void QSettingsStore::WriteInt(const std::string& name, int value) {
 
 void QSettingsStore::WriteString(const std::string& name, const std::string& value) {
     write(name, QString::fromStdString(value));
+}
+
+void QSettingsStore::remove(const std::string& name) {
+    // An empty key would remove the whole group.
+    if (name.empty()) {
+        return;
+    }
+    settings_->remove(keyOf(name));
+    settings_->sync();
 }
 
 } // namespace gemino

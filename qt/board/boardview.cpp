@@ -47,8 +47,10 @@ QFont makeFont(const QStringList& families, int pixels) {
 
 } // namespace
 
-// A covered cell. While its column or row is highlighted it shows its label in red.
+// A covered cell. While its column or row is highlighted it shows its label in red. Its class
+// name is how the board's accessibility tells a cell from other buttons.
 class CellButton : public QPushButton {
+    Q_OBJECT
 public:
     CellButton(int cell, QWidget* parent) : QPushButton(parent) {
         setObjectName(QString::number(1000 + cell));
@@ -434,3 +436,5 @@ void BoardView::paintScoreboard(QPainter& painter) {
 }
 
 } // namespace gemino
+
+#include "boardview.moc"

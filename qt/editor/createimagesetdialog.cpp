@@ -1,5 +1,7 @@
 #include "qt/editor/createimagesetdialog.h"
 
+#include "core/imagesets/imagedescription.h"
+#include "core/imagesets/imagesource.h"
 #include "qt/editor/editorlist.h"
 #include "qt/imagesets/customset.h"
 #include "qt/platform/picturefile.h"
@@ -39,8 +41,21 @@ QIcon itemIcon(const EditorPictureHandle& picture) {
     return QIcon(pixmap);
 }
 
-QListWidgetItem* newItem(const EditorPictureHandle& picture) {
-    return new QListWidgetItem(itemIcon(picture), QString());
+// The items show pictures only; a screen reader hears what `describeFileImage` says of them.
+QString describedItem(const std::string& text, const std::string& path, int index) {
+    return QString::fromStdString(
+        describeFileImage(text, path, isPictureSource(path) ? -1 : index));
+}
+
+QListWidgetItem* newItem(const EditorPictureHandle& picture, const std::string& text,
+                         const std::string& path, int index) {
+    auto* item = new QListWidgetItem(itemIcon(picture), QString());
+    item->setData(Qt::AccessibleTextRole, describedItem(text, path, index));
+    return item;
+}
+
+QListWidgetItem* newItem(const EditorEntry& entry) {
+    return newItem(entry.picture, entry.text, entry.path, entry.index);
 }
 
 QString saveProblem(const ImsSaveResult& save) {
@@ -90,15 +105,18 @@ CreateImageSetDialog::CreateImageSetDialog(SettingsStore& store, const QString& 
     addLabel(tr("Images In:"), 10, 9, 54, 12, false);
     sourceTitle_ = addField(1254, 75, 8, 117, 14);
     sourceTitle_->setReadOnly(true);
+    sourceTitle_->setAccessibleName(tr("Images In"));
     addLabel(tr("Select Images from Files and in Folders"), 10, 28, 182, 12, true);
     sourceList_ =
         place(new EditorList(QAbstractItemView::ExtendedSelection, this), 1115, 10, 42, 182, 150);
+    sourceList_->setAccessibleName(tr("Select Images from Files and in Folders"));
     connect(addButton(5, tr("Files..."), 35, 196, 41, 14), &QPushButton::clicked, this,
             [this] { editor_.chooseSourceFile(); });
     connect(addButton(9, tr("Folders..."), 117, 196, 41, 14), &QPushButton::clicked, this,
             [this] { editor_.chooseSourceFolder(); });
 
     add_ = addButton(3, QStringLiteral("----->"), 202, 110, 50, 14);
+    add_->setAccessibleName(tr("Add to the image set"));
     connect(addButton(2, tr("&Cancel"), 202, 178, 50, 14), &QPushButton::clicked, this,
             &CreateImageSetDialog::reject);
     connect(addButton(8, tr("&New..."), 202, 220, 50, 14), &QPushButton::clicked, this,
@@ -107,11 +125,14 @@ CreateImageSetDialog::CreateImageSetDialog(SettingsStore& store, const QString& 
     addLabel(tr("Image Set Name:"), 261, 9, 54, 12, false);
     setName_ = addField(1255, 326, 8, 117, 14);
     setName_->setReadOnly(true);
+    setName_->setAccessibleName(tr("Image Set Name"));
     addLabel(tr("Images in the Image Set"), 261, 28, 182, 12, true);
     setList_ =
         place(new EditorList(QAbstractItemView::SingleSelection, this), 1114, 261, 42, 182, 150);
+    setList_->setAccessibleName(tr("Images in the Image Set"));
     addLabel(tr("Image Text"), 262, 196, 41, 15, false);
     imageText_ = addField(1014, 307, 196, 102, 15);
+    imageText_->setAccessibleName(tr("Image Text"));
     setText_ = addButton(12, tr("Set"), 413, 196, 30, 15);
     connect(addButton(13, tr("Save &As..."), 267, 220, 50, 14), &QPushButton::clicked, this,
             [this] { editor_.saveAs(); });
@@ -134,8 +155,16 @@ CreateImageSetDialog::CreateImageSetDialog(SettingsStore& store, const QString& 
     connect(delete_, &QPushButton::clicked, this, [this] { editor_.deleteEntry(); });
     connect(moveUp_, &QPushButton::clicked, this, [this] { editor_.moveUp(); });
     connect(moveDown_, &QPushButton::clicked, this, [this] { editor_.moveDown(); });
-    connect(setText_, &QPushButton::clicked, this,
-            [this] { editor_.setText(imageText_->text().toStdString()); });
+    connect(setText_, &QPushButton::clicked, this, [this] {
+        editor_.setText(imageText_->text().toStdString());
+        const int selected = editor_.selectedEntry();
+        if (selected >= 0) {
+            // The new text is what the item is now told by.
+            const EditorEntry& entry = editor_.entries()[static_cast<std::size_t>(selected)];
+            setList_->item(selected)->setData(Qt::AccessibleTextRole,
+                                              describedItem(entry.text, entry.path, entry.index));
+        }
+    });
     // Return in the text field gives the text, as "Set" does; it never ends the editor.
     connect(imageText_, &QLineEdit::returnPressed, setText_, [this] {
         if (setText_->isEnabled()) {
@@ -206,8 +235,11 @@ void CreateImageSetDialog::showSelectedEntry() {
 void CreateImageSetDialog::sourceListFilled() {
     sourceList_->setUpdatesEnabled(false);
     sourceList_->clear();
-    for (const EditorPictureHandle& picture : editor_.sourcePictures()) {
-        sourceList_->addItem(newItem(picture));
+    const std::vector<EditorPictureHandle>& pictures = editor_.sourcePictures();
+    for (std::size_t k = 0; k < pictures.size(); ++k) {
+        const bool folder = editor_.sourceKind() == SourceKind::Folder;
+        const std::string& path = folder ? editor_.folderFiles()[k] : editor_.sourcePath();
+        sourceList_->addItem(newItem(pictures[k], {}, path, folder ? -1 : static_cast<int>(k)));
     }
     sourceList_->setUpdatesEnabled(true);
     sourceTitle_->setText(native(editor_.sourceTitle()));
@@ -218,8 +250,7 @@ void CreateImageSetDialog::setListCleared() {
 }
 
 void CreateImageSetDialog::entryAppended(int index) {
-    setList_->insertItem(index,
-                         newItem(editor_.entries()[static_cast<std::size_t>(index)].picture));
+    setList_->insertItem(index, newItem(editor_.entries()[static_cast<std::size_t>(index)]));
 }
 
 void CreateImageSetDialog::entryRemoved(int index) {

@@ -3,6 +3,7 @@
 #include "core/board/geometry.h"
 #include "core/engine/random.h"
 #include "core/iconfile/iconfile.h"
+#include "core/imagesets/imagedescription.h"
 #include "core/imagesets/imagesource.h"
 #include "core/imagesets/imsformat.h"
 #include "core/paths/pathutil.h"
@@ -226,6 +227,10 @@ SetLoad LoadImageSetFile(ImageSet& images, const QString& path, int buttonSize, 
             load.pictures[at->second].images.push_back(image.get());
         }
         image->text = QString::fromStdString(judged.entry->imageText);
+        const ImsEntry& entry = *judged.entry;
+        image->description = QString::fromStdString(
+            describeFileImage(entry.imageText, entry.sourcePath,
+                              isPictureSource(entry.sourcePath) ? -1 : entry.iconIndex));
         images.append(std::move(image));
     }
     load.count = static_cast<int>(kept.size());
@@ -263,6 +268,8 @@ SetLoad LoadIconLibrary(ImageSet& images, const QString& path, Random& random) {
         request.ico = std::move(*ico);
         request.images.push_back(image.get());
         load.pictures.push_back(std::move(request));
+        image->description =
+            QString::fromStdString(describeFileImage({}, path.toStdString(), index));
         images.append(std::move(image));
         ++load.count;
     }

@@ -34,6 +34,7 @@ void ImageSet::LoadStandardSet(const std::string& name) {
         if (texts) {
             images_[k]->text = QString::fromUtf8((*texts)[k]);
         }
+        images_[k]->description = QString::fromStdString(standardImageDescription(name, k));
     }
 }
 

@@ -45,6 +45,8 @@ public:
     QString path;
     int index = -1;
     QString text;
+    // What the picture shows, in words, for players who cannot see it; set by the loaders.
+    QString description;
 
 private:
     // A built-in icon is drawn from its vector form, read when first drawn (a set is loaded

@@ -35,14 +35,16 @@ MessageAnswer showMessageBox(QWidget* parent, MessageIcon icon, const QString& c
     const QMessageBox::Icon shown = icon == MessageIcon::Critical  ? QMessageBox::Critical
                                     : icon == MessageIcon::Warning ? QMessageBox::Warning
                                                                    : QMessageBox::Information;
-    const bool question = buttons == MessageButtons::YesNoCancel;
-    QMessageBox box(shown, caption, text,
-                    question ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
-                             : QMessageBox::StandardButtons(QMessageBox::Ok),
-                    parent);
-    if (question) {
+    QMessageBox box(shown, caption, text, QMessageBox::Ok, parent);
+    if (buttons == MessageButtons::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
+    } else if (buttons == MessageButtons::YesNo) {
+        // A question whose Yes cannot be undone: No is the default and what Escape answers.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
     }
     switch (box.exec()) {
     case QMessageBox::Yes:

@@ -12,7 +12,7 @@ class QWidget;
 namespace gemino {
 
 enum class MessageIcon { Information, Warning, Critical };
-enum class MessageButtons { Ok, YesNoCancel };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
 // The button pressed; a question closed with Escape or its close box answers Cancel.
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 using MessageBoxHook =

@@ -44,7 +44,7 @@ struct GuiTable {
     explicit GuiTable(int columns = 8, int seed = 1) {
         settings.columns = columns;
         settings.startupDirectory = "/cues";
-        window = std::make_unique<gemino::MainWindow>(settings, store, sound);
+        window = std::make_unique<gemino::MainWindow>(settings, store, sound, nullptr, &records);
         board()->setTimeScale(0);
         session()->random().setState(static_cast<std::uint32_t>(seed));
         session()->initialize();
@@ -80,6 +80,8 @@ struct GuiTable {
     QImage grab() const { return board()->grab().toImage(); }
 
     gemino::MemorySettingsStore store;
+    // The records of best games, apart from the options.
+    gemino::MemorySettingsStore records;
     gemino::GameSettings settings;
     RecordingSound sound;
     std::unique_ptr<gemino::MainWindow> window;

@@ -242,7 +242,8 @@ private slots:
         QCOMPARE(
             menus.join('\n'),
             QString("&Game: Start &New Game\tCtrl+N, Set &Player Names...\tCtrl+P, -, "
-                    "&1-Player Game, &2-Player Game, -, &Timed Game\tCtrl+T, -, E&xit\n"
+                    "&1-Player Game, &2-Player Game, -, &Timed Game\tCtrl+T, -, Best &Results..., "
+                    "-, E&xit\n"
                     "&Images: Use &Standard Image Set [&Computer\tShift+C, &Flags\tShift+F, "
                     "&Traffic\tShift+T, &Miscellaneous\tShift+M], -, "
                     "&Create Custom Image Set...\tCtrl+C, Use Custom &Image Set...\tCtrl+I, -, "

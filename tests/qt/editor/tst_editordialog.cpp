@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -308,8 +309,14 @@ private slots:
             QCOMPARE(list(dialog, 1114)->count(), 6);
             for (int i = 0; i < 6; ++i) {
                 QCOMPARE(itemColour(list(dialog, 1114), i), expected[std::size_t(i)].first);
-                QCOMPARE(QString::fromStdString(dialog.editor().entries()[std::size_t(i)].text),
-                         expected[std::size_t(i)].second);
+                const EditorEntry& entry = dialog.editor().entries()[std::size_t(i)];
+                QCOMPARE(QString::fromStdString(entry.text), expected[std::size_t(i)].second);
+                // A screen reader is told an item by its text, else by its file's title.
+                const QString told = expected[std::size_t(i)].second.isEmpty()
+                                         ? QFileInfo(QString::fromStdString(entry.path)).baseName()
+                                         : expected[std::size_t(i)].second;
+                QCOMPARE(list(dialog, 1114)->item(i)->data(Qt::AccessibleTextRole).toString(),
+                         told);
             }
         };
 
@@ -318,6 +325,8 @@ private slots:
             QListWidget* source = list(dialog, 1115);
             click(dialog, 5);
             QCOMPARE(field(dialog, 1254), QString("lib"));
+            QCOMPARE(source->item(4)->data(Qt::AccessibleTextRole).toString(),
+                     QString("lib, icon 4"));
             clickItem(source, 4);
             clickItem(source, 1, Qt::ControlModifier);
             clickItem(source, 3, Qt::ControlModifier);
