@@ -12,7 +12,7 @@ set(GEMINO_INSTALL_BINDIR "games" CACHE STRING
     "Folder of the game executable, relative to the installation prefix")
 set(GEMINO_INSTALL_DATADIR "${CMAKE_INSTALL_DATADIR}/games/gemino" CACHE STRING
     "Folder of the sound cues, relative to the installation prefix")
-set(GEMINO_INSTALL_MODULEDIR "${CMAKE_INSTALL_LIBDIR}/gemino" CACHE STRING
+set(GEMINO_INSTALL_MODULEDIR "${CMAKE_INSTALL_LIBDIR}/games/gemino" CACHE STRING
     "Folder of the audio module, relative to the installation prefix")
 set(GEMINO_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/gemino" CACHE STRING
     "Folder of the copyright file and the changelog, relative to the installation prefix")

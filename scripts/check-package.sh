@@ -57,7 +57,7 @@ step "Files"
 dpkg-deb --contents "$deb"
 mapfile -t files < <(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./|/|' | sort)
 expected=(
-    /usr/games/gemino
+    /usr/games/gemino /usr/lib/games/gemino/gemino_speaker.so
     "/usr/share/games/gemino/Bonus.wav" "/usr/share/games/gemino/Match.wav"
     "/usr/share/games/gemino/Pop.wav" "/usr/share/games/gemino/You Won.wav"
     "/usr/share/applications/$app_id.desktop"
@@ -112,11 +112,13 @@ grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/
     "$root/usr/share/doc/gemino/copyright" || fail "copyright is not in the machine-readable format"
 zcat "$root/usr/share/doc/gemino/changelog.Debian.gz" | head -n 1
 
-step "Executable"
-file "$root/usr/games/gemino"
-sections=$(readelf -S -W "$root/usr/games/gemino")
-for section in .symtab .debug_info .comment; do
-    grep -qF " $section " <<<"$sections" && fail "the executable keeps its $section section"
+step "Executable and audio module"
+for binary in usr/games/gemino usr/lib/games/gemino/gemino_speaker.so; do
+    file "$root/$binary"
+    sections=$(readelf -S -W "$root/$binary")
+    for section in .symtab .debug_info .comment; do
+        grep -qF " $section " <<<"$sections" && fail "$binary keeps its $section section"
+    done
 done
 # Nothing installed may name the build's prefix or the build folder.
 leaks=$(grep -rlF -e /usr/local -e "$PWD" "$root" || true)
@@ -140,7 +142,8 @@ lintian --allow-root --display-info --fail-on error "$deb" || fail "lintian repo
 
 # plays_cue_from CUE_DIR COMMAND...: starts the game from an empty folder, on a board of one
 # column, plays the pairs of cell A-1 from the keyboard until one matches, which plays a cue,
-# and succeeds when the game opened a cue file of CUE_DIR. The opens are watched with inotify.
+# and succeeds when the game opened a cue file of CUE_DIR and loaded its audio module. The
+# opens are watched with inotify.
 plays_cue_from() {
     local cues=$1
     shift
@@ -160,17 +163,21 @@ plays_cue_from() {
     sleep 1
     gemino_keys a 1 a 4
     sleep 2
+    # The cues are played by the audio module, which the game loads once its window is up.
+    local module=no
+    grep -q '/gemino_speaker\.so$' "/proc/$gemino_pid/maps" 2>/dev/null && module=yes
     gemino_stop
     kill "$watcher"
     wait "$watcher" 2>/dev/null || true
     echo "opened: $(tr '\n' ' ' <"$log")"
-    grep -qE "/(Match|Bonus)\.wav\$" "$log"
+    echo "audio module loaded: $module"
+    grep -qE "/(Match|Bonus)\.wav\$" "$log" && [ "$module" = yes ]
 }
 
 step "The unpacked game, started from another folder, plays its cues from its data folder"
 desktop_start 800 600 "$work"
 plays_cue_from "$root/usr/share/games/gemino" "$root/usr/games/gemino" ||
-    fail "the unpacked game opened no cue from $root/usr/share/games/gemino"
+    fail "the unpacked game opened no cue from $root/usr/share/games/gemino, or no audio module"
 
 if $install; then
     step "apt-get install, start from /tmp, apt-get remove"
@@ -183,7 +190,7 @@ if $install; then
     # A user's PATH has /usr/games (root's has not).
     PATH="$PATH:/usr/games" command -v gemino || fail "gemino is not on a user's PATH"
     plays_cue_from /usr/share/games/gemino env PATH="$PATH:/usr/games" gemino ||
-        fail "the installed game, started in another folder, opened no cue"
+        fail "the installed game, started in another folder, opened no cue, or no audio module"
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get remove -y -qq gemino
     status=$(dpkg-query -W -f='${db:Status-Status}' gemino 2>/dev/null || echo not-installed)
     [ "$status" = not-installed ] || fail "after apt-get remove, gemino is $status"

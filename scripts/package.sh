@@ -17,7 +17,8 @@ cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
 
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=None -DGEMINO_TESTS=OFF \
-    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
+    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)"
 rm -f "$build_dir"/gemino_*.deb
 (cd "$build_dir" && cpack -G DEB >/dev/null)
