@@ -81,8 +81,8 @@ public:
     }
 };
 
-// The board: the cells in play, then the scoreboard. Its description is the latest news, its
-// value the scoreboard.
+// The board: the cells in play, then the scoreboard and the news. Its description is the latest
+// news, its value the scoreboard.
 class BoardAccessible : public QAccessibleWidget {
 public:
     explicit BoardAccessible(QWidget* board)
@@ -90,7 +90,7 @@ public:
 
     int childCount() const override {
         const BoardAccessibility* access = BoardAccessibility::of(widget());
-        return access ? access->cellsInPlay() + 1 : QAccessibleWidget::childCount();
+        return access ? access->cellsInPlay() + 2 : QAccessibleWidget::childCount();
     }
 
     QAccessibleInterface* child(int index) const override {
@@ -102,7 +102,11 @@ public:
         if (index >= 0 && index < cells) {
             return QAccessible::queryAccessibleInterface(access->board().cellButton(index));
         }
-        return index == cells ? QAccessible::queryAccessibleInterface(access) : nullptr;
+        if (index == cells) {
+            return QAccessible::queryAccessibleInterface(access);
+        }
+        return index == cells + 1 ? QAccessible::queryAccessibleInterface(access->newsObject())
+                                  : nullptr;
     }
 
     int indexOfChild(const QAccessibleInterface* child) const override {
@@ -112,6 +116,9 @@ public:
         }
         if (child->object() == access) {
             return access->cellsInPlay();
+        }
+        if (child->object() == access->newsObject()) {
+            return access->cellsInPlay() + 1;
         }
         const int cell = access->cellOf(child->object());
         return cell < access->cellsInPlay() ? cell : -1;
@@ -134,10 +141,10 @@ public:
     }
 };
 
-// The scoreboard as text: names, scores, whose turn it is or the result, and the time.
-class ScoreboardAccessible : public QAccessibleObject {
+// A child of the board that is no widget: the scoreboard and the news.
+class BoardPartAccessible : public QAccessibleObject {
 public:
-    explicit ScoreboardAccessible(BoardAccessibility* access) : QAccessibleObject(access) {}
+    using QAccessibleObject::QAccessibleObject;
 
     QWindow* window() const override {
         const BoardAccessibility* a = access();
@@ -150,6 +157,43 @@ public:
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+
+protected:
+    virtual BoardAccessibility* access() const = 0;
+};
+
+// The news: a notification named by the latest piece of news, over the board.
+class NewsAccessible : public BoardPartAccessible {
+public:
+    explicit NewsAccessible(BoardNews* news) : BoardPartAccessible(news) {}
+
+    QString text(QAccessible::Text t) const override {
+        const BoardAccessibility* a = access();
+        return t == QAccessible::Name && a ? a->news() : QString();
+    }
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.readOnly = true;
+        const BoardAccessibility* a = access();
+        s.invisible = !a || !a->board().isVisible() || a->news().isEmpty();
+        return s;
+    }
+    QRect rect() const override {
+        const BoardAccessibility* a = access();
+        return a ? QRect(a->board().mapToGlobal(QPoint(0, 0)), a->board().size()) : QRect();
+    }
+
+private:
+    BoardAccessibility* access() const override {
+        return object() ? qobject_cast<BoardAccessibility*>(object()->parent()) : nullptr;
+    }
+};
+
+// The scoreboard as text: names, scores, whose turn it is or the result, and the time.
+class ScoreboardAccessible : public BoardPartAccessible {
+public:
+    explicit ScoreboardAccessible(BoardAccessibility* access) : BoardPartAccessible(access) {}
 
     QString text(QAccessible::Text t) const override {
         const BoardAccessibility* a = access();
@@ -181,14 +225,20 @@ public:
     }
 
 private:
-    BoardAccessibility* access() const { return static_cast<BoardAccessibility*>(object()); }
+    BoardAccessibility* access() const override {
+        return static_cast<BoardAccessibility*>(object());
+    }
 };
 
 QAccessibleInterface* boardInterfaceFactory(const QString& className, QObject* object) {
     if (!object || !object->isWidgetType()) {
-        return className == QLatin1String(BoardAccessibility::staticMetaObject.className())
-                   ? new ScoreboardAccessible(static_cast<BoardAccessibility*>(object))
-                   : nullptr;
+        if (className == QLatin1String(BoardAccessibility::staticMetaObject.className())) {
+            return new ScoreboardAccessible(static_cast<BoardAccessibility*>(object));
+        }
+        if (className == QLatin1String(BoardNews::staticMetaObject.className())) {
+            return new NewsAccessible(static_cast<BoardNews*>(object));
+        }
+        return nullptr;
     }
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String(BoardView::staticMetaObject.className())) {
@@ -208,6 +258,7 @@ BoardAccessibility::BoardAccessibility(BoardView& board, const Game& game, const
                                        const GameSettings& settings)
     : QObject(&board), board_(board), game_(game), images_(images), settings_(settings) {
     setObjectName(QStringLiteral("accessibility"));
+    newsObject_ = new BoardNews(this);
     connect(qApp, &QApplication::focusChanged, this, [this] { focusNews_.clear(); });
 }
 
@@ -299,6 +350,9 @@ void BoardAccessibility::announce(const QString& news) {
     news_ = news;
     focusNews_ = news;
     sendDescriptionChanged(&board_);
+    // Shown again with each piece of news: a screen reader speaks a notification as it appears.
+    QAccessibleEvent shown(newsObject_, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
     QWidget* focus = QApplication::focusWidget();
     const int cell = cellOf(focus);
     if (cell >= 0 && cell < cellsInPlay()) {

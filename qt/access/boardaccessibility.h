@@ -18,12 +18,21 @@ class BoardView;
 class Game;
 class ImageSet;
 
+// The board's news as a notification: an object of its own, so that screen readers that speak
+// what a notification says when it is shown hear each piece of news wherever the focus is.
+class BoardNews : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+};
+
 // What the board tells a screen reader. The board's accessible interface has the cells in play
 // as its children, buttons named by their labels ("A-1") whether their buttons are shown or
-// hidden, and a "Scoreboard" after them (the accessible face of this object). What happens is
-// told through descriptions: the board's is the latest news, a cell's is what it shows, and the
-// focused cell adds the news that came while it had the focus. Each change is sent as an
-// accessible event, so the screen reader speaks it as it happens.
+// hidden, then a "Scoreboard" (the accessible face of this object) and the news notification.
+// What happens is told through descriptions: the board's is the latest news, a cell's is what
+// it shows, and the focused cell adds the news that came while it had the focus. Each change is
+// sent as an accessible event, so the screen reader speaks it as it happens; each piece of news
+// also shows the notification again, named by the news.
 class BoardAccessibility : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +52,9 @@ public:
     int cellOf(const QObject* object) const;
 
     QString boardDescription() const;
+    // The latest news; empty before the first.
+    const QString& news() const { return news_; }
+    BoardNews* newsObject() const { return newsObject_; }
     QString scoreboard() const;
     QString cellName(int cell) const;
     // What the cell shows, and for the focused cell the news told since it got the focus.
@@ -73,6 +85,7 @@ private:
     const GameSettings& settings_;
     std::function<bool()> inputOpen_;
 
+    BoardNews* newsObject_ = nullptr;
     QString news_;
     // The news told since the focus last moved; a cell that has the focus carries it.
     QString focusNews_;

@@ -38,6 +38,8 @@ struct Heard {
     QPointer<QObject> object;
     QString description;
     QAccessible::State changed;
+    QAccessible::Role role = QAccessible::NoRole;
+    QString name;
 };
 
 std::vector<Heard>* heard = nullptr;
@@ -49,6 +51,8 @@ void hear(QAccessibleEvent* event) {
     Heard h{event->type(), event->object(), {}, {}};
     if (QAccessibleInterface* iface = event->accessibleInterface()) {
         h.description = iface->text(QAccessible::Description);
+        h.role = iface->role();
+        h.name = iface->text(QAccessible::Name);
     }
     if (event->type() == QAccessible::StateChanged) {
         h.changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
@@ -82,16 +86,21 @@ class TestAccessibility : public QObject {
 
     std::vector<Heard> heard_;
 
-    // The descriptions the board announced since the last call.
+    // The descriptions the board announced since the last call. Each is also a notification
+    // shown with the news as its name; when the two disagree, the notifications are returned.
     QStringList boardNews(GuiTable& t) {
         QStringList news;
+        QStringList notified;
         for (const Heard& h : heard_) {
             if (h.object == t.board() && h.type == QAccessible::DescriptionChanged) {
                 news << h.description;
             }
+            if (h.type == QAccessible::ObjectShow && h.role == QAccessible::Notification) {
+                notified << h.name;
+            }
         }
         heard_.clear();
-        return news;
+        return notified == news ? news : QStringList{"notified:"} + notified;
     }
 
 private slots:
@@ -108,7 +117,7 @@ private slots:
         t.settings.player1Name = "Ann";
         QAccessibleInterface* board = face(t.board());
         QCOMPARE(board->role(), QAccessible::Grouping);
-        QCOMPARE(board->childCount(), 33);
+        QCOMPARE(board->childCount(), 34);
         for (int i = 0; i < 32; ++i) {
             QAccessibleInterface* cell = board->child(i);
             QCOMPARE(cell->object(), t.button(i));
@@ -125,6 +134,11 @@ private slots:
         QCOMPARE(board->text(QAccessible::Value), text);
         QCOMPARE(board->indexOfChild(score), 32);
         QCOMPARE(score->parent(), board);
+        // The news: a notification named by the latest of it.
+        QAccessibleInterface* news = board->child(33);
+        QCOMPARE(news->role(), QAccessible::Notification);
+        QCOMPARE(board->indexOfChild(news), 33);
+        QCOMPARE(news->parent(), board);
 
         // An uncovered cell's button is hidden; the cell stays, checked, saying what it shows.
         const auto [a, b] = t.pair();
@@ -139,10 +153,13 @@ private slots:
         QTest::mouseClick(t.button(b), Qt::LeftButton);
         QCOMPARE(cell->text(QAccessible::Description), picture + ", found by Ann");
         QVERIFY(cell->state().disabled && !cell->state().checked && !cell->state().invisible);
+        QVERIFY(!news->state().invisible);
+        QCOMPARE(news->text(QAccessible::Name), board->text(QAccessible::Description));
+        QVERIFY(news->text(QAccessible::Name).startsWith("Ann scores"));
 
         // A narrower board has fewer children; the buttons beyond it are no cells.
         t.session()->setColumns(2);
-        QCOMPARE(board->childCount(), 9);
+        QCOMPARE(board->childCount(), 10);
         QCOMPARE(board->indexOfChild(face(t.button(20))), -1);
     }
 
