@@ -12,7 +12,7 @@ src=$work/src
 build=$work/build
 tests=(tst_engine tst_geometry tst_pathutil tst_imsformat tst_pictureheader tst_recordbook
        tst_narrator tst_descriptions tst_boardview tst_mainwindow tst_customsets tst_pictures
-       tst_picturefile tst_icondecode tst_records tst_accessibility tst_stress tst_artwork
+       tst_icondecode tst_records tst_accessibility tst_stress tst_artwork
        pictureheader_replay:pictureheader_fuzz_regressions ims_replay:ims_fuzz_regressions)
 # (an entry target:test names a test whose executable is named otherwise)
 

