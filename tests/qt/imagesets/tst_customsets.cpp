@@ -30,6 +30,11 @@ using namespace gemino;
 
 namespace {
 
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 bool writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
@@ -95,6 +100,7 @@ private slots:
         const QString icotool = QStandardPaths::findExecutable("icotool");
         QVERIFY2(!icotool.isEmpty(), "icotool (package icoutils) makes the icon fixtures");
         std::vector<test::NeGroup> groups;
+        std::vector<test::NeGroup> badPng;
         for (int k = 0; k < 50; ++k) {
             QImage image(32, 32, QImage::Format_ARGB32);
             image.fill(qRgb(10 + 4 * k, 200, 60));
@@ -102,16 +108,23 @@ private slots:
             icons_ << filePath(QString("icons.bmp/icon%1").arg(k));
             QVERIFY(image.save(png));
             QCOMPARE(QProcess::execute(icotool, {"-c", "-b", "32", "-o", icons_.last(), png}), 0);
-            QFile ico(icons_.last());
-            QVERIFY(ico.open(QIODevice::ReadOnly));
-            const QByteArray bytes = ico.readAll();
+            const QByteArray bytes = readAll(icons_.last());
             groups.push_back({"", static_cast<std::uint16_t>(k + 1), {bytes.begin(), bytes.end()}});
+            // Stored as a PNG, its header naming a colour type PNG does not have.
+            QCOMPARE(QProcess::execute(icotool, {"-c", "-o", filePath("raw.ico"), "--raw=" + png}),
+                     0);
+            QByteArray raw = readAll(filePath("raw.ico"));
+            raw[22 + 25] = 7;
+            badPng.push_back({"", static_cast<std::uint16_t>(k + 1), {raw.begin(), raw.end()}});
         }
-        // Groups whose only image claims 7 bits a pixel hold nothing to draw.
+        // Groups whose only image claims 7 bits a pixel hold nothing to draw, nor do those whose
+        // PNG image is refused; a library of both is all broken.
         std::vector<test::NeGroup> brokenGroups = groups;
         for (test::NeGroup& group : brokenGroups) {
             group.ico[22 + 14] = 7;
         }
+        std::vector<test::NeGroup> broken(brokenGroups.begin(), brokenGroups.begin() + 15);
+        broken.insert(broken.end(), badPng.begin() + 15, badPng.begin() + 30);
         std::vector<test::NeGroup> half(groups.begin(), groups.begin() + 3);
         half.insert(half.end(), brokenGroups.begin() + 3, brokenGroups.begin() + 30);
         for (const auto& [name, module] :
@@ -119,7 +132,7 @@ private slots:
                  {"lib7.icl", {groups.begin(), groups.begin() + 7}},
                  {"CAPS.ICL", {groups.begin(), groups.begin() + 7}},
                  {"lib50.icl", groups},
-                 {"broken.icl", {brokenGroups.begin(), brokenGroups.begin() + 30}},
+                 {"broken.icl", broken},
                  {"half.icl", half}}) {
             const auto bytes = test::buildNeModule(module, 4);
             QVERIFY(writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(bytes.data()),
