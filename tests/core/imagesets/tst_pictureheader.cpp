@@ -239,7 +239,6 @@ private slots:
     void refusesScanBombs() {
         // 2048 x 2048 grey: 65536 blocks a pass; 600 passes are 39 million block visits.
         const QByteArray bomb = progressivePasses(2048, 2048, 600);
-        QVERIFY(bomb.size() < 100000);
         QCOMPARE(check(bomb).refusal, PictureRefusal::None);
         QCOMPARE(check(bomb, PictureCheckDepth::Full).refusal, PictureRefusal::TooManyScans);
         QCOMPARE(check(progressivePasses(2048, 2048, 20), PictureCheckDepth::Full).refusal,

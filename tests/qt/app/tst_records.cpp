@@ -9,8 +9,6 @@
 
 #include <QAccessible>
 #include <QCoreApplication>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -94,7 +92,6 @@ private slots:
 
     void gamesNotOnePlayerThroughoutDoNotCount_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("two players") << "two";
         QTest::newRow("two for a while") << "switch";
         QTest::newRow("dealt for two, then one") << "late";
     }

@@ -21,7 +21,6 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
