@@ -5,6 +5,8 @@
 #include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
 #include "qt/imagesets/imageset.h"
+#include "qt/imagesets/pictureloader.h"
+#include "qt/imagesets/setimage.h"
 #include "qt/platform/picturefile.h"
 #include "qt/widgets/prompts.h"
 #include "support/guitable.h"
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -371,6 +374,25 @@ private slots:
         QTRY_VERIFY(!image->picturePending());
         QVERIFY(image->hasPicture());
         QTRY_VERIFY(distinctColors(t.grab(), cell) > 100);
+    }
+
+    // Asked for again before the first answer arrives, an image takes the latest one only: here
+    // the first is a small picture, decoded long before the second, a large one.
+    void theLatestRequestForAPictureWins() {
+        QImage large(2000, 2000, QImage::Format_RGB32);
+        for (int y = 0; y < large.height(); ++y) {
+            for (int x = 0; x < large.width(); ++x) {
+                large.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
+            }
+        }
+        QVERIFY(large.save(filePath("large.png")));
+        PictureLoader loader;
+        QSignalSpy arrived(&loader, &PictureLoader::allArrived);
+        CSetImage image;
+        loader.request({{pictures_[0], 40, {}, {&image}}});
+        loader.request({{filePath("large.png"), 40, {}, {&image}}});
+        QVERIFY(arrived.wait());
+        QCOMPARE(image.bitmap.toImage(), loadPictureImage(filePath("large.png"), 40));
     }
 
     // Maximize fits the whole board and both score lines into the view, deals nothing, and
