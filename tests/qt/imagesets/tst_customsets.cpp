@@ -47,6 +47,17 @@ QByteArray I32(std::int32_t v) {
     return QByteArray(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
+// Detail everywhere, so nothing compresses it much; k varies it.
+QImage photo(int width, int height, int k) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, (x ^ y ^ k) & 0xFF));
+        }
+    }
+    return image;
+}
+
 // Icon k of the fixture is filled with a red level that names it.
 int iconNumber(const QIcon& icon) {
     return (qRed(icon.pixmap(QSize(32, 32)).toImage().pixel(16, 16)) - 10) / 4;
@@ -348,14 +359,8 @@ private slots:
     void picturesArriveAfterTheDeal() {
         QStringList photos;
         for (int k = 0; k < 4; ++k) {
-            QImage photo(900, 700, QImage::Format_RGB32);
-            for (int y = 0; y < photo.height(); ++y) {
-                for (int x = 0; x < photo.width(); ++x) {
-                    photo.setPixel(x, y, qRgb(x * 255 / 900, y * 255 / 700, (x ^ y ^ k) & 0xFF));
-                }
-            }
             photos << filePath(QString("photo%1.jpg").arg(k));
-            QVERIFY(photo.save(photos.last()));
+            QVERIFY(photo(900, 700, k).save(photos.last()));
         }
         QVERIFY(writeSet("photos.ims", photos));
         GuiTable t(2);
@@ -379,13 +384,7 @@ private slots:
     // Asked for again before the first answer arrives, an image takes the latest one only: here
     // the first is a small picture, decoded long before the second, a large one.
     void theLatestRequestForAPictureWins() {
-        QImage large(2000, 2000, QImage::Format_RGB32);
-        for (int y = 0; y < large.height(); ++y) {
-            for (int x = 0; x < large.width(); ++x) {
-                large.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
-            }
-        }
-        QVERIFY(large.save(filePath("large.png")));
+        QVERIFY(photo(1600, 1600, 0).save(filePath("large.png")));
         PictureLoader loader;
         QSignalSpy arrived(&loader, &PictureLoader::allArrived);
         CSetImage image;
