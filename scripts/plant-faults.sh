@@ -10,8 +10,11 @@ work=${1:-$root/build-faults}
 only=${2:-}
 src=$work/src
 build=$work/build
-tests=(tst_engine tst_geometry tst_pathutil tst_imsformat
-       tst_boardview tst_mainwindow tst_customsets tst_stress tst_artwork)
+tests=(tst_engine tst_geometry tst_pathutil tst_imsformat tst_pictureheader tst_recordbook
+       tst_narrator tst_descriptions tst_boardview tst_mainwindow tst_customsets tst_pictures
+       tst_icondecode tst_records tst_accessibility tst_stress tst_artwork
+       pictureheader_replay:pictureheader_fuzz_regressions ims_replay:ims_fuzz_regressions)
+# (an entry target:test names a test whose executable is named otherwise)
 
 # The copy takes over only the files whose content changed, so only they are rebuilt.
 stage=$work/stage
@@ -41,9 +44,11 @@ while IFS=$'\t' read -r id file script; do
     fi
     tried=$((tried + 1))
     verdict="SURVIVED"
-    for t in "${tests[@]}"; do
-        grep -q "^build $t:\|/$t:" "$build/build.ninja" 2>/dev/null || continue
-        if ! cmake --build "$build" --target "$t" >"$work/build.log" 2>&1; then
+    for entry in "${tests[@]}"; do
+        target=${entry%%:*}
+        t=${entry#*:}
+        grep -q "^build $target:\|/$target:" "$build/build.ninja" 2>/dev/null || continue
+        if ! cmake --build "$build" --target "$target" >"$work/build.log" 2>&1; then
             verdict="caught (does not compile)"
             break
         fi

@@ -9,50 +9,29 @@ class TestDescriptions : public QObject {
     Q_OBJECT
 private slots:
     void picturesInWords_data() {
-        QTest::addColumn<QString>("set"); // a standard set, or "" for a file's picture
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("path");
+        // A standard set and an index, or an entry's text, its file and its icon index.
+        QTest::addColumn<QStringList>("image");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("words");
-        QTest::newRow("misc") << "misc"
-                              << ""
-                              << "" << 19 << "spade";
-        QTest::newRow("traffic") << "traffic"
-                                 << ""
-                                 << "" << 19 << "ignition key";
-        QTest::newRow("flag, any case") << "FLAGS"
-                                        << ""
-                                        << "" << 3 << "flag of Canada";
-        QTest::newRow("unknown set") << "bogus"
-                                     << ""
-                                     << "" << 0 << "";
-        QTest::newRow("past the end") << "misc"
-                                      << ""
-                                      << "" << 20 << "";
-        QTest::newRow("text wins") << ""
-                                   << "Grandma"
-                                   << "/p/a.bmp" << -1 << "Grandma";
-        QTest::newRow("icon") << ""
-                              << ""
-                              << "C:\\Windows\\shell32.dll" << 4 << "shell32, icon 4";
-        QTest::newRow("picture") << ""
-                                 << ""
-                                 << "/x.y/sunset.jpeg" << -1 << "sunset";
-        QTest::newRow("dot file") << ""
-                                  << ""
-                                  << "/x/.hidden" << -1 << ".hidden";
-        QTest::newRow("no name") << ""
-                                 << ""
-                                 << "/x/" << 1 << "picture, icon 1";
+        QTest::newRow("misc") << QStringList{"misc"} << 19 << "spade";
+        QTest::newRow("traffic") << QStringList{"traffic"} << 19 << "ignition key";
+        QTest::newRow("flag, any case") << QStringList{"FLAGS"} << 3 << "flag of Canada";
+        QTest::newRow("unknown set") << QStringList{"bogus"} << 0 << "";
+        QTest::newRow("past the end") << QStringList{"misc"} << 20 << "";
+        QTest::newRow("text wins") << QStringList{"Grandma", "/p/a.bmp"} << -1 << "Grandma";
+        QTest::newRow("icon") << QStringList{"", "C:\\Windows\\shell32.dll"} << 4
+                              << "shell32, icon 4";
+        QTest::newRow("picture") << QStringList{"", "/x.y/sunset.jpeg"} << -1 << "sunset";
+        QTest::newRow("dot file") << QStringList{"", "/x/.hidden"} << -1 << ".hidden";
+        QTest::newRow("no name") << QStringList{"", "/x/"} << 1 << "picture, icon 1";
     }
     void picturesInWords() {
-        QFETCH(QString, set);
-        QFETCH(QString, text);
-        QFETCH(QString, path);
+        QFETCH(QStringList, image);
         QFETCH(int, index);
         const std::string words =
-            set.isEmpty() ? describeFileImage(text.toStdString(), path.toStdString(), index)
-                          : standardImageDescription(set.toStdString(), index);
+            image.size() == 1
+                ? standardImageDescription(image[0].toStdString(), index)
+                : describeFileImage(image[0].toStdString(), image[1].toStdString(), index);
         QTEST(QString::fromStdString(words), "words");
     }
 };

@@ -4,11 +4,11 @@
 
 #include <QByteArray>
 #include <QTest>
-#include <QtEndian>
 
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <tuple>
 
 using namespace gemino;
 
@@ -16,19 +16,25 @@ Q_DECLARE_METATYPE(gemino::PictureRefusal)
 
 namespace {
 
+// `n` bytes of v, the most significant first or last.
+QByteArray bytesOf(quint32 v, int n, bool bigEndian) {
+    QByteArray out;
+    for (int i = 0; i < n; ++i) {
+        out += char(v >> 8 * (bigEndian ? n - 1 - i : i));
+    }
+    return out;
+}
 QByteArray be16(int v) {
-    return QByteArray(1, char(v >> 8)) + char(v & 0xFF);
+    return bytesOf(quint32(v), 2, true);
 }
 QByteArray be32(quint32 v) {
-    const quint32 be = qToBigEndian(v);
-    return QByteArray(reinterpret_cast<const char*>(&be), 4);
+    return bytesOf(v, 4, true);
 }
 QByteArray le16(int v) {
-    return QByteArray(1, char(v & 0xFF)) + char(v >> 8);
+    return bytesOf(quint32(v), 2, false);
 }
 QByteArray le32(quint32 v) {
-    const quint32 le = qToLittleEndian(v);
-    return QByteArray(reinterpret_cast<const char*>(&le), 4);
+    return bytesOf(v, 4, false);
 }
 QByteArray segment(int marker, const QByteArray& payload) {
     return QByteArray("\xFF") + char(marker) + be16(int(payload.size()) + 2) + payload;
@@ -94,15 +100,14 @@ QByteArray bmp(int headerSize, std::int32_t width, std::int32_t height, int bitC
            le32(quint32(compression)) + QByteArray(64, '\0');
 }
 
-std::optional<PictureHeader> header(const QByteArray& bytes) {
-    return readPictureHeader(std::span(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                       static_cast<std::size_t>(bytes.size())));
+SpanPictureBytes source(const QByteArray& bytes, qsizetype cut = 0) {
+    return SpanPictureBytes(std::span(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size() - cut)));
 }
 
-PictureCheck check(const QByteArray& bytes, PictureCheckDepth depth) {
-    SpanPictureBytes source(std::span(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size())));
-    return checkPicture(source, depth);
+PictureCheck check(const QByteArray& bytes, PictureCheckDepth depth = PictureCheckDepth::Header) {
+    SpanPictureBytes in = source(bytes);
+    return checkPicture(in, depth);
 }
 
 } // namespace
@@ -113,120 +118,100 @@ class TestPictureHeader : public QObject {
 private slots:
     void judgesHeaders_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("width"); // -1: no header
-        QTest::addColumn<int>("height");
-        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<QString>("size"); // "width x height", " progressive"; empty: no header
         QTest::addColumn<PictureRefusal>("refusal");
         using R = PictureRefusal;
         const Component full{1, 1};
         const Component luma{2, 2};
 
-        QTest::newRow("camera JPEG, 4:2:0") << jpeg(0xC0, 4000, 3000, {luma, full, full}, 3, 40000)
-                                            << 4000 << 3000 << false << R::None;
+        QTest::newRow("camera JPEG, 4:2:0")
+            << jpeg(0xC0, 4000, 3000, {luma, full, full}, 3, 40000) << "4000x3000" << R::None;
         QTest::newRow("tiny progressive JPEG claiming 16000 x 16000")
-            << jpeg(0xC2, 16000, 16000, {full, full, full}, 1, 800) << 16000 << 16000 << true
+            << jpeg(0xC2, 16000, 16000, {full, full, full}, 1, 800) << "16000x16000 progressive"
             << R::TooManyPixels;
         QTest::newRow("progressive 8000 x 8000 grey that the file cannot pay for")
-            << jpeg(0xC2, 8000, 8000, {full}, 1, 800) << 8000 << 8000 << true << R::TooCostly;
+            << jpeg(0xC2, 8000, 8000, {full}, 1, 800) << "8000x8000 progressive" << R::TooCostly;
         QTest::newRow("progressive 8000 x 8000 colour: 384 MB of coefficients")
-            << jpeg(0xC2, 8000, 8000, {full, full, full}, 1, 4 << 20) << 8000 << 8000 << true
+            << jpeg(0xC2, 8000, 8000, {full, full, full}, 1, 4 << 20) << "8000x8000 progressive"
             << R::TooCostly;
         QTest::newRow("sequential with components in separate scans")
-            << jpeg(0xC0, 640, 480, {full, full, full}, 1, 100) << 640 << 480 << true << R::None;
+            << jpeg(0xC0, 640, 480, {full, full, full}, 1, 100) << "640x480 progressive" << R::None;
         QTest::newRow("12-bit JPEG")
-            << jpeg(0xC1, 64, 64, {full}, 1, 10, 12) << -1 << 0 << false << R::NotAPicture;
-        QTest::newRow("lossless JPEG")
-            << jpeg(0xC3, 64, 64, {full}, 1, 10) << -1 << 0 << false << R::NotAPicture;
+            << jpeg(0xC1, 64, 64, {full}, 1, 10, 12) << "" << R::NotAPicture;
+        QTest::newRow("lossless JPEG") << jpeg(0xC3, 64, 64, {full}, 1, 10) << "" << R::NotAPicture;
         QTest::newRow("height left to a DNL marker")
-            << jpeg(0xC0, 64, 0, {full}, 1, 10) << -1 << 0 << false << R::NotAPicture;
+            << jpeg(0xC0, 64, 0, {full}, 1, 10) << "" << R::NotAPicture;
         QTest::newRow("two components")
-            << jpeg(0xC0, 64, 64, {full, full}, 2, 10) << -1 << 0 << false << R::NotAPicture;
+            << jpeg(0xC0, 64, 64, {full, full}, 2, 10) << "" << R::NotAPicture;
         QTest::newRow("sampling factor 5")
-            << jpeg(0xC0, 64, 64, {{5, 1}}, 1, 10) << -1 << 0 << false << R::NotAPicture;
+            << jpeg(0xC0, 64, 64, {{5, 1}}, 1, 10) << "" << R::NotAPicture;
         QTest::newRow("scan before any frame")
             << QByteArray("\xFF\xD8") + segment(0xDA, QByteArray("\x01\x01\x00\x00\x3F\x00", 6))
-            << -1 << 0 << false << R::NotAPicture;
+            << "" << R::NotAPicture;
         QTest::newRow("JPEG cut inside its frame header")
-            << jpeg(0xC0, 64, 64, {full}, 1).left(20) << -1 << 0 << false << R::NotAPicture;
+            << jpeg(0xC0, 64, 64, {full}, 1).left(20) << "" << R::NotAPicture;
 
-        QTest::newRow("PNG") << png(1, 1, 8, 6) << 1 << 1 << false << R::None;
         QTest::newRow("16-bit PNG of 6000 x 6000: 288 MB")
-            << png(6000, 6000, 16, 6, 1 << 20) << 6000 << 6000 << false << R::TooCostly;
+            << png(6000, 6000, 16, 6, 1 << 20) << "6000x6000" << R::TooCostly;
         QTest::newRow("flat 4000 x 3000 PNG its deflate can hold")
-            << png(4000, 3000, 8, 2, 40000) << 4000 << 3000 << false << R::None;
+            << png(4000, 3000, 8, 2, 40000) << "4000x3000" << R::None;
         QTest::newRow("4000 x 3000 PNG in 500 bytes")
-            << png(4000, 3000, 8, 2, 500) << 4000 << 3000 << false << R::TooCostly;
+            << png(4000, 3000, 8, 2, 500) << "4000x3000" << R::TooCostly;
         QTest::newRow("PNG wider than any side")
-            << png(100000, 10, 8, 0, 1 << 20) << 100000 << 10 << false << R::TooManyPixels;
-        QTest::newRow("PNG, palette of 16 bits")
-            << png(10, 10, 16, 3) << -1 << 0 << false << R::NotAPicture;
-        QTest::newRow("PNG of no width") << png(0, 10, 8, 0) << -1 << 0 << false << R::NotAPicture;
+            << png(100000, 10, 8, 0, 1 << 20) << "100000x10" << R::TooManyPixels;
+        QTest::newRow("PNG, palette of 16 bits") << png(10, 10, 16, 3) << "" << R::NotAPicture;
+        QTest::newRow("PNG of no width") << png(0, 10, 8, 0) << "" << R::NotAPicture;
 
-        QTest::newRow("GIF") << gif(100, 100, 0, 10) << 100 << 100 << false << R::None;
+        QTest::newRow("GIF") << gif(100, 100, 0, 10) << "100x100" << R::None;
         QTest::newRow("GIF frame far beyond its screen")
-            << gif(10, 10, 60000, 100) << 60100 << 10 << false << R::TooManyPixels;
+            << gif(10, 10, 60000, 100) << "60100x10" << R::TooManyPixels;
         QTest::newRow("GIF without an image")
-            << QByteArray("GIF87a") + le16(5) + le16(5) + QByteArray(3, '\0') + ";" << -1 << 0
-            << false << R::NotAPicture;
+            << QByteArray("GIF87a") + le16(5) + le16(5) + QByteArray(3, '\0') + ";"
+            << "" << R::NotAPicture;
 
-        QTest::newRow("BMP, rows top down")
-            << bmp(40, 100, -100, 24, 0) << 100 << 100 << false << R::None;
-        QTest::newRow("OS/2 BMP") << bmp(12, 20, 30, 8, 0) << 20 << 30 << false << R::None;
-        QTest::newRow("OS/2 BMP of one pixel")
-            << bmp(12, 1, 1, 24, 0).left(30) << 1 << 1 << false << R::None;
-        QTest::newRow("BMP holding a JPEG")
-            << bmp(40, 100, 100, 24, 4) << -1 << 0 << false << R::NotAPicture;
-        QTest::newRow("BMP of 7 bits")
-            << bmp(40, 100, 100, 7, 0) << -1 << 0 << false << R::NotAPicture;
-        QTest::newRow("BMP of no width")
-            << bmp(40, 0, 100, 8, 0) << -1 << 0 << false << R::NotAPicture;
+        QTest::newRow("BMP, rows top down") << bmp(40, 100, -100, 24, 0) << "100x100" << R::None;
+        QTest::newRow("OS/2 BMP of one pixel") << bmp(12, 1, 1, 24, 0).left(30) << "1x1" << R::None;
+        QTest::newRow("BMP holding a JPEG") << bmp(40, 100, 100, 24, 4) << "" << R::NotAPicture;
+        QTest::newRow("BMP of 7 bits") << bmp(40, 100, 100, 7, 0) << "" << R::NotAPicture;
+        QTest::newRow("BMP of no width") << bmp(40, 0, 100, 8, 0) << "" << R::NotAPicture;
 
         QTest::newRow("SVG after a byte order mark")
-            << QByteArray("\xEF\xBB\xBF\n <?xml version='1.0'?><svg/>") << 0 << 0 << false
-            << R::None;
+            << QByteArray("\xEF\xBB\xBF\n <?xml version='1.0'?><svg/>") << "0x0" << R::None;
         QTest::newRow("SVG larger than 8 MB")
-            << QByteArray("<svg>") + QByteArray(8 << 20, ' ') + "</svg>" << 0 << 0 << false
-            << R::TooLargeFile;
-        QTest::newRow("text naming svg late")
-            << QByteArray("hello <svg/>") << -1 << 0 << false << R::NotAPicture;
-        QTest::newRow("SVGZ") << QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10) +
-                                     QByteArray(8, 'x') + le32(4000)
-                              << 0 << 0 << false << R::None;
-        QTest::newRow("SVGZ inflating to a gigabyte")
-            << QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10) + QByteArray(8, 'x') + le32(1u << 30)
-            << 0 << 0 << false << R::TooCostly;
-        QTest::newRow("random bytes") << QByteArray("\x13\x77\x01\xFE\x42\x99\x00\x10", 8) << -1
-                                      << 0 << false << R::NotAPicture;
+            << QByteArray("<svg>") + QByteArray(8 << 20, ' ') + "</svg>"
+            << "0x0" << R::TooLargeFile;
+        QTest::newRow("text naming svg late") << QByteArray("hello <svg/>") << "" << R::NotAPicture;
+        const auto svgz = [](quint32 length) { // a gzip header and the text's length
+            return QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10) + QByteArray(8, 'x') +
+                   le32(length);
+        };
+        QTest::newRow("SVGZ") << svgz(4000) << "0x0" << R::None;
+        QTest::newRow("SVGZ inflating to a gigabyte") << svgz(1u << 30) << "0x0" << R::TooCostly;
+        QTest::newRow("random bytes")
+            << QByteArray("\x13\x77\x01\xFE\x42\x99\x00\x10", 8) << "" << R::NotAPicture;
     }
     void judgesHeaders() {
         QFETCH(QByteArray, bytes);
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(bool, progressive);
         QFETCH(PictureRefusal, refusal);
-        const PictureCheck result = check(bytes, PictureCheckDepth::Header);
+        const PictureCheck result = check(bytes);
         QCOMPARE(result.refusal, refusal);
-        QCOMPARE(result.header.has_value(), width >= 0);
-        if (result.header) {
-            QCOMPARE(result.header->width, quint32(width));
-            QCOMPARE(result.header->height, quint32(height));
-            QCOMPARE(result.header->progressive, progressive);
-            QCOMPARE(result.header->fileBytes, quint64(bytes.size()));
-        }
-        if (result.accepted() && result.header->width > 0) {
-            QVERIFY(quint64(result.header->width) * result.header->height <= kMaxPicturePixels);
-            QVERIFY(result.header->decodeCost <= kMaxDecodeBytes);
-        }
+        const auto& h = result.header;
+        QTEST(h ? QString("%1x%2%3").arg(h->width).arg(h->height).arg(
+                      h->progressive ? " progressive" : "")
+                : QString(),
+              "size");
+        QVERIFY(!h || h->fileBytes == quint64(bytes.size()));
     }
 
     // The decoder keeps 2 bytes per coefficient, in whole blocks of whole MCUs.
     void estimatesWhatTheDecoderHolds() {
-        const auto hostile = header(jpeg(0xC2, 16000, 16000, {{1, 1}, {1, 1}, {1, 1}}, 1, 800));
+        const auto hostile =
+            check(jpeg(0xC2, 16000, 16000, {{1, 1}, {1, 1}, {1, 1}}, 1, 800)).header;
         QVERIFY(hostile);
         // 3 components of 2000 x 2000 blocks (1.5 GB), and the picture it decodes to.
         QCOMPARE(hostile->decodeCost, 3ull * 2000 * 2000 * 128 + 2048ull * 2048 * 4);
 
-        const auto photo = header(jpeg(0xC2, 4000, 3000, {{2, 2}, {1, 1}, {1, 1}}, 1, 40000));
+        const auto photo = check(jpeg(0xC2, 4000, 3000, {{2, 2}, {1, 1}, {1, 1}}, 1, 40000)).header;
         QVERIFY(photo);
         // 250 x 188 MCUs of 16 x 16 pixels: 4 luma blocks and one of each chroma each.
         const quint64 blocks = 250ull * 188 * (4 + 1 + 1);
@@ -235,23 +220,15 @@ private slots:
     }
 
     void countsTheScansOfAProgressiveJpeg() {
-        // 512 x 512 grey: 4096 blocks a pass.
-        for (const int passes : {0, 3, 40}) {
+        // 512 x 512 grey: 4096 blocks a pass. Cut short, it counts what it holds.
+        for (const auto& [passes, cut, counted] :
+             {std::tuple{0, 0, 1}, {3, 0, 4}, {40, 0, 41}, {3, 22, 3}}) {
             const QByteArray bytes = progressivePasses(512, 512, passes);
-            SpanPictureBytes source(
-                std::span(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                          static_cast<std::size_t>(bytes.size())));
-            const auto h = readPictureHeader(source);
-            QVERIFY(h);
-            QCOMPARE(jpegBlockVisits(source, *h),
-                     std::optional<std::uint64_t>(4096u * (passes + 1)));
+            SpanPictureBytes in = source(bytes, cut);
+            QCOMPARE(jpegBlockVisits(in, *readPictureHeader(in)),
+                     std::optional<std::uint64_t>(4096u * counted));
         }
-        // Cut short, it counts what it holds; a scan naming no component of the frame is junk.
-        const QByteArray cut = progressivePasses(512, 512, 3);
-        SpanPictureBytes shortSource(std::span(
-            reinterpret_cast<const unsigned char*>(cut.constData()), std::size_t(cut.size() - 22)));
-        QCOMPARE(jpegBlockVisits(shortSource, *readPictureHeader(shortSource)),
-                 std::optional<std::uint64_t>(4096u * 3));
+        // A scan naming no component of the frame is junk.
         QByteArray junk = progressivePasses(512, 512, 1);
         junk.replace(QByteArray("\x01\x01\x00\x01\x3F", 5), QByteArray("\x01\x07\x00\x01\x3F", 5));
         QCOMPARE(check(junk, PictureCheckDepth::Full).refusal, PictureRefusal::NotAPicture);
@@ -262,8 +239,7 @@ private slots:
     void refusesScanBombs() {
         // 2048 x 2048 grey: 65536 blocks a pass; 600 passes are 39 million block visits.
         const QByteArray bomb = progressivePasses(2048, 2048, 600);
-        QVERIFY(bomb.size() < 100000);
-        QCOMPARE(check(bomb, PictureCheckDepth::Header).refusal, PictureRefusal::None);
+        QCOMPARE(check(bomb).refusal, PictureRefusal::None);
         QCOMPARE(check(bomb, PictureCheckDepth::Full).refusal, PictureRefusal::TooManyScans);
         QCOMPARE(check(progressivePasses(2048, 2048, 20), PictureCheckDepth::Full).refusal,
                  PictureRefusal::None);

@@ -118,27 +118,25 @@ private slots:
         QAccessibleInterface* board = face(t.board());
         QCOMPARE(board->role(), QAccessible::Grouping);
         QCOMPARE(board->childCount(), 34);
+        for (int i = 0; i < 34; ++i) {
+            QCOMPARE(board->indexOfChild(board->child(i)), i);
+            QCOMPARE(board->child(i)->parent(), board);
+        }
         for (int i = 0; i < 32; ++i) {
             QAccessibleInterface* cell = board->child(i);
             QCOMPARE(cell->object(), t.button(i));
             QCOMPARE(cell->role(), QAccessible::Button);
             QCOMPARE(cell->text(QAccessible::Name), labelOf(i, 8));
             QCOMPARE(cell->text(QAccessible::Description), QString("covered"));
-            QCOMPARE(board->indexOfChild(cell), i);
-            QCOMPARE(cell->parent(), board);
         }
         QAccessibleInterface* score = board->child(32);
         QCOMPARE(score->text(QAccessible::Name), QString("Scoreboard"));
         const QString text("Ann: 0 points. Player 2: 0 points. Ann to play.");
         QCOMPARE(score->text(QAccessible::Value), text);
         QCOMPARE(board->text(QAccessible::Value), text);
-        QCOMPARE(board->indexOfChild(score), 32);
-        QCOMPARE(score->parent(), board);
         // The news: a notification named by the latest of it.
         QAccessibleInterface* news = board->child(33);
         QCOMPARE(news->role(), QAccessible::Notification);
-        QCOMPARE(board->indexOfChild(news), 33);
-        QCOMPARE(news->parent(), board);
 
         // An uncovered cell's button is hidden; the cell stays, checked, saying what it shows.
         const auto [a, b] = t.pair();
