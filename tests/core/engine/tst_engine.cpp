@@ -96,7 +96,7 @@ private slots:
     // Every image in play on two cells; one bonus image from 12 cells up, two from 20. Nothing
     // draws from the generator but the P + N shuffles and the bonus images.
     void dealPairsCellsAndDrawsBonusImagesByBoardSize() {
-        for (const auto [columns, bonusImages] :
+        for (const auto& [columns, bonusImages] :
              {std::pair{1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 2}, {10, 2}}) {
             Table t(columns);
             const int n = 4 * columns;
@@ -151,7 +151,7 @@ private slots:
     // The chime starts as both images are shown; then the pair vanishes at 500 ms and alternates
     // every 400 ms, ending vanished: 2F - 1 steps, or one in a timed game.
     void aMatchFlashesOnSchedule() {
-        for (const auto [flashes, timed] :
+        for (const auto& [flashes, timed] :
              {std::pair{1, false}, {3, false}, {7, false}, {3, true}}) {
             Table t;
             t.settings.matchFlashes = flashes;
@@ -217,7 +217,7 @@ private slots:
     // two-player game only, and the streak ends. A removed cell cannot be chosen.
     void missesStayForTheDisplayTimeAndPassTheTurn() {
         // Timed or not, the display time, the players, when the pair is covered again.
-        for (const auto [timed, displayTime, players, coveredAt] :
+        for (const auto& [timed, displayTime, players, coveredAt] :
              {std::tuple{false, 1500, 2, 1500}, {false, 1, 1, 1}, {true, 3000, 2, 500}}) {
             Table t(8, players);
             t.settings.unmatchedDisplayTime = displayTime;

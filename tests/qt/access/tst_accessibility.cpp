@@ -48,7 +48,7 @@ void hear(QAccessibleEvent* event) {
     if (!heard) {
         return;
     }
-    Heard h{event->type(), event->object(), {}, {}};
+    Heard h{event->type(), event->object(), {}, {}, QAccessible::NoRole, {}};
     if (QAccessibleInterface* iface = event->accessibleInterface()) {
         h.description = iface->text(QAccessible::Description);
         h.role = iface->role();
