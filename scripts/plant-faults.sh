@@ -11,9 +11,11 @@ only=${2:-}
 src=$work/src
 build=$work/build
 tests=(tst_engine tst_geometry tst_pathutil tst_imsformat tst_pictureheader tst_recordbook
-       tst_narrator tst_descriptions tst_boardview tst_mainwindow tst_customsets tst_pictures
-       tst_icondecode tst_records tst_accessibility tst_stress tst_artwork
-       pictureheader_replay:pictureheader_fuzz_regressions ims_replay:ims_fuzz_regressions)
+       tst_narrator tst_descriptions tst_iconfile tst_imageseteditor tst_boardview tst_mainwindow
+       tst_customsets tst_pictures tst_icondecode tst_records tst_accessibility tst_editordialog
+       tst_menucolours tst_glyphmenu tst_soundoutput tst_stress tst_artwork
+       pictureheader_replay:pictureheader_fuzz_regressions ims_replay:ims_fuzz_regressions
+       iconfile_replay:iconfile_fuzz_regressions)
 # (an entry target:test names a test whose executable is named otherwise)
 
 # The copy takes over only the files whose content changed, so only they are rebuilt.
