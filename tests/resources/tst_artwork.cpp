@@ -4,7 +4,6 @@
 // set, or a cue the audio stack will not play would otherwise show up only in play.
 #include "core/imagesets/standardsets.h"
 
-#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -22,14 +21,9 @@ using namespace gemino;
 
 namespace {
 
-struct Sample {
-    double x, y; // in the 32-unit view box
-    QRgb colour;
-};
-
 struct FlagLook {
     const char* country;
-    std::vector<Sample> samples;
+    std::vector<std::tuple<double, double, QRgb>> samples; // x and y in the 32-unit view box
 };
 
 constexpr QRgb kWhite = 0xFFFFFF;
@@ -70,7 +64,7 @@ constexpr std::array<int, 16> kToolbarCommands = {32773, 32795, 32777, 32778, 32
                                                   32796, 32782, 32781, 32771, 32772, 32791,
                                                   32774, 32787, 32794, 32790};
 
-QString iconPath(int id) {
+QString icon(int id) {
     return QString::fromStdString(resourceIconPath(id));
 }
 
@@ -118,10 +112,10 @@ private slots:
         for (const auto* ids :
              {&MISC_ICON_IDS, &TRAFFIC_ICON_IDS, &COMPUTER_ICON_IDS, &FLAG_ICON_IDS}) {
             for (const int id : *ids) {
-                files.insert(iconPath(id));
+                files.insert(icon(id));
                 for (const int size : {32, 200})
                     QTest::addRow("#%d at %d", id, size)
-                        << iconPath(id) << QSize(size, size) << 0.05 << true;
+                        << icon(id) << QSize(size, size) << 0.05 << true;
             }
         }
         QCOMPARE(files.size(), 79);
@@ -131,7 +125,7 @@ private slots:
                                                  << QSize(16, 15) << 0.15 << false;
         for (const int size : {16, 256})
             QTest::addRow("program icon at %d", size)
-                << iconPath(kProgramIconId) << QSize(size, size) << 0.5 << true;
+                << icon(kProgramIconId) << QSize(size, size) << 0.5 << true;
     }
     void pictureRenders() {
         QFETCH(QString, path);
@@ -152,16 +146,10 @@ private slots:
         for (std::size_t k = 0; k < std::size(kFlags); ++k) {
             const FlagLook& flag = kFlags[k];
             QCOMPARE(QString::fromUtf8(FLAG_TEXTS.at(k)), QString::fromUtf8(flag.country));
-            const QImage image = render(iconPath(FLAG_ICON_IDS.at(k)), QSize(64, 64));
-            for (const Sample& sample : flag.samples) {
-                const QRgb got = image.pixel(int(sample.x * 2), int(sample.y * 2));
-                QVERIFY2(near(got, sample.colour),
-                         qPrintable(QString("%1 at (%2, %3): got %4, expected %5")
-                                        .arg(flag.country)
-                                        .arg(sample.x)
-                                        .arg(sample.y)
-                                        .arg(QColor::fromRgba(got).name(QColor::HexArgb))
-                                        .arg(QColor(sample.colour).name())));
+            const QImage image = render(icon(FLAG_ICON_IDS.at(k)), QSize(64, 64));
+            for (const auto& [x, y, colour] : flag.samples) {
+                const QRgb got = image.pixel(int(x * 2), int(y * 2));
+                QVERIFY2(near(got, colour), flag.country);
             }
         }
     }

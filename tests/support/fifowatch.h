@@ -19,13 +19,12 @@ namespace gemino::test {
 
 class FifoWatch {
 public:
-    explicit FifoWatch(const QString& name)
-        : path_(dir_.filePath(name)), encoded_(QFile::encodeName(path_)) {
-        created_ = ::mkfifo(encoded_.constData(), 0600) == 0;
-        watcher_ = std::jthread([this](std::stop_token stop) {
+    explicit FifoWatch(const QString& name) : path_(dir_.filePath(name)) {
+        const QByteArray encoded = QFile::encodeName(path_);
+        created_ = ::mkfifo(encoded.constData(), 0600) == 0;
+        watcher_ = std::jthread([this, encoded](std::stop_token stop) {
             while (!stop.stop_requested()) {
-                const int fd = ::open(encoded_.constData(), O_WRONLY | O_NONBLOCK);
-                if (fd >= 0) {
+                if (const int fd = ::open(encoded.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
                     readerSeen_ = true;
                     ::close(fd);
                 }
@@ -35,19 +34,15 @@ public:
 
     bool created() const { return created_; }
     QString path() const { return path_; }
-    // Stops the watcher first, so a reader it let through has been counted.
+    // Stops and joins the watcher first, so a reader it let through has been counted.
     bool readerSeen() {
-        if (watcher_.joinable()) {
-            watcher_.request_stop();
-            watcher_.join();
-        }
+        watcher_ = std::jthread();
         return readerSeen_;
     }
 
 private:
     QTemporaryDir dir_;
     QString path_;
-    QByteArray encoded_;
     bool created_ = false;
     std::atomic<bool> readerSeen_ = false;
     std::jthread watcher_; // last: stops and joins before the rest goes

@@ -1,9 +1,10 @@
 // Playing image set files and icon libraries. Pictures are drawn here with QImage, icons are
-// packed by icotool (icoutils) and icon libraries laid out by the NE helper of tests/support.
+// written byte by byte and icon libraries laid out by the NE helper of tests/support.
 #include "core/board/geometry.h"
 #include "core/imagesets/imsformat.h"
 #include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
+#include "qt/imagesets/customset.h"
 #include "qt/imagesets/imageset.h"
 #include "qt/imagesets/pictureloader.h"
 #include "qt/imagesets/setimage.h"
@@ -11,31 +12,23 @@
 #include "qt/widgets/prompts.h"
 #include "support/guitable.h"
 #include "support/nemodule.h"
-#include <QFileDialog>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QPainter>
-#include <QProcess>
+#include <QFileDialog>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QtEndian>
 
 #include <set>
-#include <utility>
 #include <vector>
 
 using namespace gemino;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 bool writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -47,7 +40,8 @@ QByteArray I32(std::int32_t v) {
     return QByteArray(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
-// Detail everywhere, so nothing compresses it much; k varies it.
+// Detail everywhere, so nothing compresses it much and a picture stretched from another size is
+// told from one loaded at the size it is drawn; k varies it.
 QImage photo(int width, int height, int k) {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
@@ -58,7 +52,17 @@ QImage photo(int width, int height, int k) {
     return image;
 }
 
-// Icon k of the fixture is filled with a red level that names it.
+// An icon file of one 1 x 1 image: a DIB claiming `bits` a pixel, whose red level names icon k,
+// or the PNG `png`.
+QByteArray icon(int k, char bits = 32, const QByteArray& png = {}) {
+    const QByteArray image = !png.isEmpty() ? png
+                                            : I32(40) + I32(1) + I32(2) + QByteArray("\1\0", 2) +
+                                                  bits + QByteArray(25, '\0') + "\x3C\xC8" +
+                                                  char(10 + 4 * k) + QByteArray("\xFF\0\0\0\0", 5);
+    return QByteArray::fromHex("0000010001000101000001002000") + I32(image.size()) + I32(22) +
+           image;
+}
+
 int iconNumber(const QIcon& icon) {
     return (qRed(icon.pixmap(QSize(32, 32)).toImage().pixel(16, 16)) - 10) / 4;
 }
@@ -101,51 +105,36 @@ private slots:
         QVERIFY(QDir().mkpath(filePath("pics")) && QDir().mkpath(filePath("icons.bmp")));
         const QStringList extensions = {"png", "BMP", "jpg", "JPEG"};
         for (int k = 0; k < 20; ++k) {
-            // Fine stripes, so a picture stretched from another size is told from one loaded at
-            // the size it is drawn.
-            QImage image(120, 120, QImage::Format_RGB32);
-            image.fill(QColor::fromHsv(k * 13 % 360, 200, 220));
-            QPainter(&image).fillRect(image.rect(), QBrush(Qt::black, Qt::VerPattern));
             pictures_ << filePath(QString("pics/pic%1.%2").arg(k).arg(extensions[k % 4]));
-            QVERIFY(image.save(pictures_.last()));
+            QVERIFY(photo(120, 120, k).save(pictures_.last()));
         }
 
-        const QString icotool = QStandardPaths::findExecutable("icotool");
-        QVERIFY2(!icotool.isEmpty(), "icotool (package icoutils) makes the icon fixtures");
-        std::vector<test::NeGroup> groups;
-        std::vector<test::NeGroup> badPng;
-        for (int k = 0; k < 50; ++k) {
-            QImage image(32, 32, QImage::Format_ARGB32);
-            image.fill(qRgb(10 + 4 * k, 200, 60));
-            const QString png = filePath(QString("icon%1.png").arg(k));
-            icons_ << filePath(QString("icons.bmp/icon%1").arg(k));
-            QVERIFY(image.save(png));
-            QCOMPARE(QProcess::execute(icotool, {"-c", "-b", "32", "-o", icons_.last(), png}), 0);
-            const QByteArray bytes = readAll(icons_.last());
-            groups.push_back({"", static_cast<std::uint16_t>(k + 1), {bytes.begin(), bytes.end()}});
-            // Stored as a PNG, its header naming a colour type PNG does not have.
-            QCOMPARE(QProcess::execute(icotool, {"-c", "-o", filePath("raw.ico"), "--raw=" + png}),
-                     0);
-            QByteArray raw = readAll(filePath("raw.ico"));
-            raw[22 + 25] = 7;
-            badPng.push_back({"", static_cast<std::uint16_t>(k + 1), {raw.begin(), raw.end()}});
-        }
+        // A PNG whose header names a colour type PNG does not have.
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && photo(1, 1, 0).save(&buffer, "png"));
+        png[25] = 7;
         // Groups whose only image claims 7 bits a pixel hold nothing to draw, nor do those whose
-        // PNG image is refused; a library of both is all broken.
-        std::vector<test::NeGroup> brokenGroups = groups;
-        for (test::NeGroup& group : brokenGroups) {
-            group.ico[22 + 14] = 7;
+        // PNG image is refused.
+        const auto group = [](int k, const QByteArray& ico) {
+            return test::NeGroup{"", static_cast<std::uint16_t>(k + 1), {ico.begin(), ico.end()}};
+        };
+        std::vector<test::NeGroup> good;
+        std::vector<test::NeGroup> bad;
+        for (int k = 0; k < 50; ++k) {
+            icons_ << filePath(QString("icons.bmp/icon%1").arg(k));
+            QVERIFY(writeAll(icons_.last(), icon(k)));
+            good.push_back(group(k, icon(k)));
+            bad.push_back(group(k, icon(k, 7, k % 2 ? png : QByteArray())));
         }
-        std::vector<test::NeGroup> broken(brokenGroups.begin(), brokenGroups.begin() + 15);
-        broken.insert(broken.end(), badPng.begin() + 15, badPng.begin() + 30);
-        std::vector<test::NeGroup> half(groups.begin(), groups.begin() + 3);
-        half.insert(half.end(), brokenGroups.begin() + 3, brokenGroups.begin() + 30);
+        std::vector<test::NeGroup> half(good.begin(), good.begin() + 3);
+        half.insert(half.end(), bad.begin() + 3, bad.begin() + 30);
         for (const auto& [name, module] :
              std::vector<std::pair<QString, std::vector<test::NeGroup>>>{
-                 {"lib7.icl", {groups.begin(), groups.begin() + 7}},
-                 {"CAPS.ICL", {groups.begin(), groups.begin() + 7}},
-                 {"lib50.icl", groups},
-                 {"broken.icl", broken},
+                 {"lib7.icl", {good.begin(), good.begin() + 7}},
+                 {"CAPS.ICL", {good.begin(), good.begin() + 7}},
+                 {"lib50.icl", good},
+                 {"broken.icl", {bad.begin(), bad.begin() + 30}},
                  {"half.icl", half}}) {
             const auto bytes = test::buildNeModule(module, 4);
             QVERIFY(writeAll(filePath(name), QByteArray(reinterpret_cast<const char*>(bytes.data()),
@@ -170,9 +159,25 @@ private slots:
         QVERIFY(writeEntries("nothing.ims", {{0, broken_[0].toStdString(), ""},
                                              {0, broken_[1].toStdString(), ""},
                                              {0, filePath("gone.png").toStdString(), "Gone"}}));
+        // Of 25 entries a random 20 are kept, in file order.
+        QVERIFY(writeSet("many.ims", pictures_ + pictures_.mid(0, 5)));
         QVERIFY(writeSet("twenty.ims", pictures_));
         QVERIFY(writeSet("dotted.ims", icons_.mid(0, 4)));
         QVERIFY(writeSet("one.ims", {pictures_[0], filePath("gone.png")}));
+        const auto entry = [](const QString& path, const char* text, int index = 0) {
+            return ImsEntry{index, path.toStdString(), text};
+        };
+        QVERIFY(writeEntries("mixed.ims", {entry(broken_[0], ""), entry(broken_[1], ""),
+                                           entry(broken_[2], ""), entry(pictures_[0], ""),
+                                           entry(pictures_[1], ""), entry(icons_[0], "")}));
+        QVERIFY(writeEntries("texts.ims", {entry(broken_[0], "Cat"), entry(broken_[1], "Dog"),
+                                           entry(broken_[2], "Fox")}));
+        QVERIFY(writeEntries("alike.ims", {entry(pictures_[0], "A"), entry(pictures_[0], "A"),
+                                           entry(filePath("pics/../pics/pic0.png"), "A"),
+                                           entry(pictures_[0], "A", 5), entry(pictures_[0], "B"),
+                                           entry(icons_[0], "A"), entry(icons_[0], "A"),
+                                           entry(icons_[0], "A", 1), entry(broken_[0], "Z"),
+                                           entry(broken_[1], "Z")}));
     }
 
     void init() {
@@ -187,48 +192,65 @@ private slots:
         setFileDialogHook([this](QFileDialog&) { return answer_; });
     }
 
+    // An image needs a picture (judged from its file's header, or an icon group with an image
+    // that passes) or a text; images that would look alike count once.
     void playsAChosenSet_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("columns");
         QTest::addColumn<int>("images");
         QTest::addColumn<int>("bitmaps");
+        QTest::addColumn<int>("pictured");
         QTest::addColumn<int>("fit"); // the columns afterwards
         QTest::addColumn<QString>("message");
         const QString reduced = "Not Enough Images: The number of columns of buttons had to be "
                                 "reduced due to the number of ";
         const QString images = reduced + "images in the image set.";
         const QString icons = reduced + "icons in the icon library.";
-        QTest::newRow("6 usable images, 8 columns") << "six.ims" << 8 << 6 << 6 << 3 << images;
-        QTest::newRow("20 images never reduce") << "twenty.ims" << 10 << 20 << 20 << 10 << "";
-        QTest::newRow("dot only in a folder name") << "dotted.ims" << 2 << 4 << 0 << 2 << "";
-        QTest::newRow("7-icon library, 10 columns") << "lib7.icl" << 10 << 7 << 0 << 3 << icons;
-        QTest::newRow("50-icon library") << "lib50.icl" << 10 << 20 << 0 << 10 << "";
-        QTest::newRow("ICL in capitals") << "CAPS.ICL" << 3 << 7 << 0 << 3 << "";
+        QTest::newRow("6 usable images, 8 columns") << "six.ims" << 8 << 6 << 6 << 6 << 3 << images;
+        QTest::newRow("20 images never reduce") << "twenty.ims" << 10 << 20 << 20 << 20 << 10 << "";
+        QTest::newRow("dot only in a folder name") << "dotted.ims" << 2 << 4 << 0 << 4 << 2 << "";
+        QTest::newRow("7-icon library, 10 columns")
+            << "lib7.icl" << 10 << 7 << 0 << 7 << 3 << icons;
+        QTest::newRow("50-icon library") << "lib50.icl" << 10 << 20 << 0 << 20 << 10 << "";
+        QTest::newRow("ICL in capitals") << "CAPS.ICL" << 3 << 7 << 0 << 7 << 3 << "";
+        QTest::newRow("no picture and no text: dropped")
+            << "mixed.ims" << 1 << 3 << 2 << 3 << 1 << "";
+        QTest::newRow("a text stands in for a picture")
+            << "texts.ims" << 1 << 3 << 0 << 0 << 1 << "";
+        QTest::newRow("alike entries count once") << "alike.ims" << 1 << 5 << 2 << 3 << 1 << "";
+        QTest::newRow("library with 3 good icons of 30")
+            << "half.icl" << 1 << 3 << 0 << 3 << 1 << "";
     }
     void playsAChosenSet() {
         QFETCH(QString, file);
         QFETCH(int, columns);
         QFETCH(int, images);
         QFETCH(int, bitmaps);
+        QFETCH(int, pictured);
         QFETCH(int, fit);
         QFETCH(QString, message);
         GuiTable t(columns);
         choose(t, filePath(file));
         QTRY_COMPARE(t.session()->picturesPending(), 0);
 
-        // Each image has a picture of its own: a bitmap of its file or a distinct icon.
-        const ImageSet& set = t.images();
-        QCOMPARE(set.imageCount(), images);
+        // Each picture is one of its own: a bitmap of its file (and text) or a distinct icon.
+        QCOMPARE(t.images().imageCount(), images);
         std::set<QString> distinct;
         int loadedBitmaps = 0;
+        int withPicture = 0;
         for (int i = 0; i < images; ++i) {
-            const CSetImage* image = set.image(i);
+            const CSetImage* image = t.images().image(i);
             loadedBitmaps += image->isBitmap;
-            distinct.insert(image->isBitmap ? image->path
-                                            : QString::number(iconNumber(image->icon)));
+            if (image->hasPicture()) {
+                ++withPicture;
+                QVERIFY(!image->isBitmap || image->bitmap.width() == t.settings.buttonSize);
+                distinct.insert(image->isBitmap ? image->path + image->text
+                                                : QString::number(iconNumber(image->icon)));
+            }
         }
         QCOMPARE(loadedBitmaps, bitmaps);
-        QCOMPARE(static_cast<int>(distinct.size()), images);
+        QCOMPARE(withPicture, pictured);
+        QCOMPARE(static_cast<int>(distinct.size()), pictured);
 
         QCOMPARE(shown_, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(t.store.ReadInt("Number Columns", columns), fit);
@@ -311,49 +333,6 @@ private slots:
                                                          "next start."}));
     }
 
-    // An image needs a picture (judged from its file's header, or an icon group with an image
-    // that passes) or a text; images that would look alike count once.
-    void countsOnlyImagesThatCanBeTold_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("images");
-        QTest::addColumn<int>("pictured");
-        QTest::newRow("no picture and no text: dropped") << "mixed.ims" << 3 << 3;
-        QTest::newRow("a text stands in for a picture") << "texts.ims" << 3 << 0;
-        QTest::newRow("alike entries count once") << "alike.ims" << 5 << 3;
-        QTest::newRow("library with 3 good icons of 30") << "half.icl" << 3 << 3;
-    }
-    void countsOnlyImagesThatCanBeTold() {
-        QFETCH(QString, file);
-        QFETCH(int, images);
-        QFETCH(int, pictured);
-        const auto entry = [](const QString& path, const char* text, int index = 0) {
-            return ImsEntry{index, path.toStdString(), text};
-        };
-        const QString samePicture = filePath("pics/../pics/pic0.png");
-        QVERIFY(writeEntries("mixed.ims", {entry(broken_[0], ""), entry(broken_[1], ""),
-                                           entry(broken_[2], ""), entry(pictures_[0], ""),
-                                           entry(pictures_[1], ""), entry(icons_[0], "")}));
-        QVERIFY(writeEntries("texts.ims", {entry(broken_[0], "Cat"), entry(broken_[1], "Dog"),
-                                           entry(broken_[2], "Fox")}));
-        QVERIFY(writeEntries("alike.ims", {entry(pictures_[0], "A"), entry(pictures_[0], "A"),
-                                           entry(samePicture, "A"), entry(pictures_[0], "A", 5),
-                                           entry(pictures_[0], "B"), entry(icons_[0], "A"),
-                                           entry(icons_[0], "A"), entry(icons_[0], "A", 1),
-                                           entry(broken_[0], "Z"), entry(broken_[1], "Z")}));
-
-        // One column: no set here makes the board smaller.
-        GuiTable t(1);
-        choose(t, filePath(file));
-        QCOMPARE(shown_, QStringList());
-        QCOMPARE(t.images().imageCount(), images);
-        QTRY_COMPARE(t.session()->picturesPending(), 0);
-        int withPicture = 0;
-        for (int i = 0; i < images; ++i) {
-            withPicture += t.images().image(i)->hasPicture();
-        }
-        QCOMPARE(withPicture, pictured);
-    }
-
     // The deal does not wait for the pictures: a cell uncovered before its picture has arrived
     // shows a quiet stand-in, and the picture once it has.
     void picturesArriveAfterTheDeal() {
@@ -389,9 +368,23 @@ private slots:
         QSignalSpy arrived(&loader, &PictureLoader::allArrived);
         CSetImage image;
         loader.request({{pictures_[0], 40, {}, {&image}}});
+        loader.cancelAll(); // a set replaced before its pictures arrived waits for none of them
+        QCOMPARE(loader.pending(), 0);
+        loader.request({{pictures_[0], 40, {}, {&image}}});
         loader.request({{filePath("large.png"), 40, {}, {&image}}});
         QVERIFY(arrived.wait());
         QCOMPARE(image.bitmap.toImage(), loadPictureImage(filePath("large.png"), 40));
+    }
+
+    // Of more than 20 usable entries a random 20 are kept, in file order (before a deal reorders
+    // them).
+    void keepsARandomTwentyInFileOrder() {
+        ImageSet set;
+        Random random;
+        QCOMPARE(LoadImageSetFile(set, filePath("many.ims"), 40, random).count, 20);
+        for (int i = 1; i < 20; ++i) {
+            QVERIFY(set.image(i - 1)->text.mid(1).toInt() < set.image(i)->text.mid(1).toInt());
+        }
     }
 
     // Maximize fits the whole board and both score lines into the view, deals nothing, and

@@ -8,7 +8,8 @@
 #include <QIcon>
 #include <QTest>
 
-using gemino::test::iconFixture;
+using namespace gemino;
+using test::iconFixture;
 
 class TestIconDecode : public QObject {
     Q_OBJECT
@@ -20,12 +21,11 @@ private slots:
         const QDir expected(iconFixture("expected"));
         const auto format = QImage::Format_ARGB32_Premultiplied;
         for (const QString base : {"bw", "c4", "c8", "t24", "a32", "png", "multi"}) {
-            const auto images =
-                gemino::decodeIcoImages(gemino::test::readIconFixture(base + ".ico"));
+            const auto images = decodeIcoImages(test::readIconFixture(base + ".ico"));
             const QStringList names = expected.entryList({base + "_*.png"});
             QCOMPARE(qsizetype(images.size()), names.size());
             for (qsizetype k = 0; k < names.size(); ++k) {
-                const gemino::IconImage& image = images[std::size_t(k)];
+                const IconImage& image = images[std::size_t(k)];
                 QCOMPARE(image.image.convertToFormat(format),
                          QImage(expected.filePath(names[k])).convertToFormat(format));
                 QVERIFY2(names[k].endsWith(QStringLiteral("x%1.png").arg(image.bitCount)),
@@ -40,17 +40,16 @@ private slots:
         const auto solid = [](int side, int bitCount, QRgb colour) {
             QImage image(side, side, QImage::Format_ARGB32);
             image.fill(colour);
-            return gemino::IconImage{image, bitCount};
+            return IconImage{image, bitCount};
         };
-        const std::vector<gemino::IconImage> images = {
-            solid(16, 8, 0xFFFF0000), solid(32, 4, 0xFF00FF00), solid(32, 32, 0xFF0000FF),
-            solid(48, 8, 0xFFFFFF00)};
+        const std::vector<IconImage> images = {solid(16, 8, 0xFFFF0000), solid(32, 4, 0xFF00FF00),
+                                               solid(32, 32, 0xFF0000FF), solid(48, 8, 0xFFFFFF00)};
         for (const auto& [side, colour] : {std::pair{8, 0xFFFF0000u},
                                            {20, 0xFF0000FFu},
                                            {32, 0xFF0000FFu},
                                            {40, 0xFFFFFF00u},
                                            {64, 0xFFFFFF00u}}) {
-            const QImage cell = gemino::iconCellImage(images, QSize(side, side));
+            const QImage cell = iconCellImage(images, QSize(side, side));
             QCOMPARE(cell.size(), QSize(side, side));
             QCOMPARE(cell.pixel(side / 2, side / 2), colour);
         }
@@ -58,11 +57,11 @@ private slots:
         QImage pair(2, 1, QImage::Format_ARGB32);
         pair.setPixel(0, 0, 0xFF000000);
         pair.setPixel(1, 0, 0xFFFFFFFF);
-        const QImage sharp = gemino::iconCellImage({{pair, 8}}, QSize(8, 4));
+        const QImage sharp = iconCellImage({{pair, 8}}, QSize(8, 4));
         QCOMPARE(sharp.pixel(3, 0), 0xFF000000u);
         QCOMPARE(sharp.pixel(4, 0), 0xFFFFFFFFu);
 
-        const QIcon icon = gemino::iconFromImages({solid(16, 8, 0xFFFF0000)});
+        const QIcon icon = iconFromImages({solid(16, 8, 0xFFFF0000)});
         QCOMPARE(icon.pixmap(16, QIcon::Normal).toImage().pixel(0, 0), 0xFFFF0000u);
         const QImage greyed =
             icon.pixmap(16, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -84,16 +83,16 @@ private slots:
         QFETCH(QString, file);
         QFETCH(int, count);
         const QString path = iconFixture(file);
-        QCOMPARE(gemino::fileIconCount(path), count);
-        const QList<QIcon> icons = gemino::loadFileIcons(path);
+        QCOMPARE(fileIconCount(path), count);
+        const QList<QIcon> icons = loadFileIcons(path);
         QCOMPARE(icons.size(), count);
         for (int i = 0; i < count; ++i) {
             QVERIFY(!icons[i].isNull());
             QCOMPARE(icons[i].pixmap(QSize(20, 20)).toImage(),
-                     gemino::LoadFileIcon(path, i).pixmap(QSize(20, 20)).toImage());
+                     LoadFileIcon(path, i).pixmap(QSize(20, 20)).toImage());
         }
-        QVERIFY(gemino::LoadFileIcon(path, count).isNull());
-        QVERIFY(gemino::LoadFileIcon(path, -1).isNull());
+        QVERIFY(LoadFileIcon(path, count).isNull());
+        QVERIFY(LoadFileIcon(path, -1).isNull());
     }
 };
 
