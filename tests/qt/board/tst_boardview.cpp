@@ -12,9 +12,8 @@ class TestBoardView : public QObject {
 private slots:
     void aWholeTwoPlayerGameByMouse() {
         GuiTable t(1); // four cells, two pairs, two players
-        const QImage before = t.grab();
         const QRect scoreLine1(10, 258, 300, 30);
-        QVERIFY(countColor(before, scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
+        QVERIFY(countColor(t.grab(), scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
 
         // Player 1 misses: both cells show their pictures while the pair is judged.
         const auto [a, b] = t.mismatch();
