@@ -195,8 +195,8 @@ private slots:
         const QString odd = QString::fromUtf8("  Zoë, \"Åsa\" @x=[y];#z\\ ");
         row("Player 2 Name", odd, odd);
         row("Standard Image Set", "flags", "flags");
-        // Text where a number belongs reads as the default.
-        for (const char* text : {"abc", "64abc", "0x40", "64.5", "", "4294967346"})
+        // Text where a number belongs reads as the default; 2^32 + 42 would wrap to a valid size.
+        for (const char* text : {"abc", "64abc", "0x40", "64.5", "", "4294967338"})
             row("Button Size", text, "50");
         row("Play Sounds", "0abc", "1");
         // A custom set is checked only while no standard set is named; a missing one falls back
@@ -383,10 +383,8 @@ private slots:
             for (const QWidget* w : about->findChildren<QWidget*>())
                 seen << w->objectName() + ' ' + w->property("text").toString();
             QTimer::singleShot(0, about, [&seen, about] {
-                QPushButton* other = about->findChild<QPushButton*>("3");
-                other->click();
+                about->findChild<QPushButton*>("3")->click();
                 seen << (about->isVisible() ? "open" : "closed");
-                other->setFocus(); // Return still means Close
                 QTest::keyClick(about, Qt::Key_Return);
                 seen << (about->isVisible() ? "open" : "closed");
                 about->reject();
