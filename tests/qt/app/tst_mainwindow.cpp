@@ -1,26 +1,30 @@
-#include "core/settings/memorysettingsstore.h"
+#include "core/records/records.h"
 #include "qt/app/aboutdialog.h"
 #include "qt/app/commands.h"
 #include "qt/app/qsettingsstore.h"
+#include "qt/app/recordsdialog.h"
 #include "qt/app/spincontrol.h"
 #include "qt/imagesets/setimage.h"
+#include "qt/widgets/prompts.h"
 #include "support/guitable.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QToolBar>
+#include <QTimerEvent>
 
 #include <climits>
+#include <functional>
 
 using namespace gemino;
 
@@ -47,30 +51,26 @@ QString items(const QMenu* menu) {
 // types Ann where the focus is and "Tab" moves the focus on.
 void act(QDialog& dialog, const QString& actions) {
     for (const QString& action : actions.split(' ', Qt::SkipEmptyParts)) {
-        if (action.startsWith('>') || action == "Tab") {
-            dialog.activateWindow();
-            QTRY_VERIFY(dialog.isActiveWindow());
-            if (action == "Tab")
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            else
-                QTest::keyClicks(QApplication::focusWidget(), action.mid(1));
-            continue;
-        }
         const QStringList parts = action.split(QRegularExpression("[:^=]"));
         auto* control = dialog.findChild<QWidget*>(parts[0], Qt::FindDirectChildrenOnly);
         const int delta = parts.value(1).toInt();
-        if (parts.size() == 1)
+        if (action.startsWith('>') || action == "Tab") {
+            dialog.activateWindow();
+            QTRY_VERIFY(dialog.isActiveWindow());
+            QTest::keyClicks(QApplication::focusWidget(), action == "Tab" ? "\t" : action.mid(1));
+        } else if (parts.size() == 1) {
             QTest::mouseClick(control, Qt::LeftButton);
-        else if (action.contains('='))
+        } else if (action.contains('=')) {
             static_cast<QLineEdit*>(control)->setText(parts[1]);
-        else if (action.contains('^'))
-            for (int n = 0; n < std::abs(delta); ++n)
+        }
+        for (int n = 0; parts.size() > 1 && n < std::abs(delta); ++n) {
+            if (action.contains('^'))
                 QTest::mouseClick(control, Qt::LeftButton, {},
                                   {1, delta > 0 ? 1 : control->height() - 2});
-        else
-            for (int n = 0; n < std::abs(delta); ++n)
+            else
                 QTest::keyClick(static_cast<SpinControl*>(control)->buddy(),
                                 delta > 0 ? Qt::Key_Up : Qt::Key_Down);
+        }
     }
 }
 
@@ -101,15 +101,6 @@ QString stored(const MemorySettingsStore& store) {
     return QString::number(store.writeCount()) + ": " + values.join(", ");
 }
 
-enum class Kind { Memory, Ini };
-
-// Every case runs against the memory store and against an INI file.
-template <typename... Values> void addRow(const QString& tag, const Values&... values) {
-    for (Kind kind : {Kind::Memory, Kind::Ini})
-        ((QTest::addRow("%s: %s", kind == Kind::Memory ? "memory" : "ini", qPrintable(tag)) << kind)
-         << ... << values);
-}
-
 // The loaded record as "stored name=value; ...", booleans as 1 and 0.
 QString fields(const GameSettings& s) {
     return QString::asprintf(
@@ -128,6 +119,30 @@ const QString kDefaults =
     "Display Image Text=1; Highlight Matched Images=1; Unmatched Image Display Time=1500; "
     "Number Flashes of Matched Images=3; Player 1 Name=Player 1; Player 2 Name=Player 2; "
     "Number Columns=8; Button Size=50; Button Spacing=12; Play Sounds=1; start-up=/start";
+
+void click(GuiTable& t, int cell) {
+    QTest::mouseClick(t.button(cell), Qt::LeftButton);
+}
+
+// Plays the game in play to its end with `misses` misses first; returns the status message.
+QString playToTheEnd(GuiTable& t, int misses) {
+    for (int k = 0; k < misses; ++k) {
+        click(t, t.mismatch().first);
+        click(t, t.mismatch().second);
+    }
+    while (!t.state().gameOver) {
+        const auto [a, b] = t.pair();
+        click(t, a);
+        click(t, b);
+    }
+    return t.window->statusBar()->currentMessage();
+}
+
+void deal(GuiTable& t, int players) {
+    t.action(players == 1 ? command::OnePlayer : command::TwoPlayers)->trigger();
+    t.action(command::NewGame)->trigger();
+    t.window->statusBar()->clearMessage();
+}
 
 } // namespace
 
@@ -150,14 +165,13 @@ private slots:
     // What is stored (numbers, strings or nothing) and the fields that load off their
     // defaults; every other field keeps its default. '~' stands for the temporary folder.
     void load_data() {
-        QTest::addColumn<Kind>("kind");
         QTest::addColumn<QVariantMap>("stored");
         QTest::addColumn<QString>("loaded");
-        const auto row = [](const QString& tag, const char* name, const QVariant& value,
-                            const QString& loaded) {
-            addRow(tag, QVariantMap{{name, value}}, QString(name) + '=' + loaded);
+        const auto row = [](const char* name, const QVariant& value, const QString& loaded) {
+            QTest::addRow("%s %s", name, qPrintable(value.toString()))
+                << QVariantMap{{name, value}} << QString(name) + '=' + loaded;
         };
-        addRow("empty store", QVariantMap(), QString());
+        QTest::newRow("empty store") << QVariantMap() << QString();
         // Name, range and default. Out of range means the default, never the nearer bound.
         for (const auto& [name, lowest, highest, fallback] :
              {std::tuple{"Number Players", 1, 2, 2},
@@ -165,73 +179,71 @@ private slots:
               std::tuple{"Number Flashes of Matched Images", 1, 7, 3},
               std::tuple{"Number Columns", 1, 10, 8}, std::tuple{"Button Size", 32, 200, 50},
               std::tuple{"Button Spacing", 1, 40, 12}}) {
-            for (int v : {lowest, highest, lowest - 1, highest + 1, INT_MIN, INT_MAX}) {
-                const bool in = v >= lowest && v <= highest;
-                row(QString("%1 %2").arg(name).arg(v), name, v, QString::number(in ? v : fallback));
-            }
+            for (int v : {lowest, highest, lowest - 1, highest + 1, INT_MIN, INT_MAX})
+                row(name, v, QString::number(v >= lowest && v <= highest ? v : fallback));
         }
         // The Board Layout dialog can store spacings up to 50.
-        row("spacing 50", "Button Spacing", 50, "12");
+        row("Button Spacing", 50, "12");
         // Only a stored 1 is true.
         for (const char* name : {"Display Matcher Name", "Display Image Text",
                                  "Highlight Matched Images", "Play Sounds"}) {
             for (int v : {1, 0, 2, -1})
-                row(QString("%1 %2").arg(name).arg(v), name, v, QString::number(v == 1));
+                row(name, v, QString::number(v == 1));
         }
         // Strings are taken as they are, the empty name included.
-        row("empty name", "Player 1 Name", "", "");
+        row("Player 1 Name", "", "");
         const QString odd = QString::fromUtf8("  Zoë, \"Åsa\" @x=[y];#z\\ ");
-        row("odd name", "Player 2 Name", odd, odd);
-        row("standard set", "Standard Image Set", "flags", "flags");
-        // Text where a number belongs reads as the default.
-        for (const char* text : {"abc", "64abc", "0x40", "64.5", "", "4294967346"})
-            row(QString("size '%1'").arg(text), "Button Size", text, "50");
-        row("sounds '0abc'", "Play Sounds", "0abc", "1");
+        row("Player 2 Name", odd, odd);
+        row("Standard Image Set", "flags", "flags");
+        // Text where a number belongs reads as the default; 2^32 + 42 would wrap to a valid size.
+        for (const char* text : {"abc", "64abc", "0x40", "64.5", "", "4294967338"})
+            row("Button Size", text, "50");
+        row("Play Sounds", "0abc", "1");
         // A custom set is checked only while no standard set is named; a missing one falls back
         // to "misc" for this run only (the loader cannot write to the store). What counts as
         // missing is the path utility's lookup.
-        const auto chosen = [](const char* tag, const char* standard, const char* custom,
-                               bool kept) {
-            addRow(
-                tag, QVariantMap{{key::StandardImageSet, standard}, {key::CustomImageSet, custom}},
-                kept ? QString("Standard Image Set=%1; Custom Image Set=%2").arg(standard, custom)
-                     : QString("Standard Image Set=misc; Custom Image Set="));
-        };
-        chosen("deleted file", "", "~/Lost.ims", false);
-        chosen("deleted file, standard set named", "flags", "~/Lost.ims", true);
-        chosen("existing file", "", "~/Cards.ims", true);
-        chosen("nothing chosen", "", "", true);
+        for (const auto& [standard, custom, kept] :
+             {std::tuple{"", "~/Lost.ims", false}, std::tuple{"flags", "~/Lost.ims", true},
+              std::tuple{"", "~/Cards.ims", true}, std::tuple{"", "", true}}) {
+            QTest::addRow("sets '%s' '%s'", standard, custom)
+                << QVariantMap{{key::StandardImageSet, standard}, {key::CustomImageSet, custom}}
+                << QString("Standard Image Set=%1; Custom Image Set=%2")
+                       .arg(kept ? standard : "misc", kept ? custom : "");
+        }
     }
     void load() {
-        QFETCH(Kind, kind);
         QFETCH(QVariantMap, stored);
         QFETCH(QString, loaded);
-        const QString file = dir_.filePath(QString("%1.ini").arg(++files_));
-        MemorySettingsStore memory;
-        QSettingsStore ini(file);
-        SettingsStore& store = kind == Kind::Memory ? static_cast<SettingsStore&>(memory) : ini;
-        for (auto [name, value] : stored.asKeyValueRange()) {
-            const std::string key = name.toStdString();
-            if (value.typeId() == QMetaType::Int)
-                store.WriteInt(key, value.toInt());
-            else
-                store.WriteString(key, value.toString().replace('~', dir_.path()).toStdString());
-        }
         QStringList expected = kDefaults.split("; ");
         for (const QString& change : loaded.split("; ", Qt::SkipEmptyParts)) {
             for (QString& field : expected)
                 if (field.section('=', 0, 0) == change.section('=', 0, 0))
                     field = change;
         }
+        const QString file = dir_.filePath(QString("%1.ini").arg(++files_));
+        MemorySettingsStore memory;
+        QSettingsStore ini(file);
+        for (SettingsStore* store : std::initializer_list<SettingsStore*>{&memory, &ini}) {
+            for (auto [name, value] : stored.asKeyValueRange()) {
+                const std::string key = name.toStdString();
+                if (value.typeId() == QMetaType::Int)
+                    store->WriteInt(key, value.toInt());
+                else
+                    store->WriteString(key,
+                                       value.toString().replace('~', dir_.path()).toStdString());
+            }
+        }
         // The file is loaded from a copy taken while its writer is still open, so every value
         // must be on disk the moment it is written.
         QFile::copy(file, file + ".copy");
         const QSettingsStore reread(file + ".copy");
-        // Every field starts off its default, so that a field the loader forgets shows.
-        GameSettings s{"x", "x", 0, false, false, false, 0, 0, "x", "x", 0, 0, 0, false, "x"};
-        LoadSettings(s, kind == Kind::Memory ? static_cast<const SettingsStore&>(memory) : reread,
-                     "/start");
-        QCOMPARE(fields(s), expected.join("; ").replace('~', dir_.path()));
+        for (const SettingsStore* store :
+             std::initializer_list<const SettingsStore*>{&memory, &reread}) {
+            // Every field starts off its default, so that a field the loader forgets shows.
+            GameSettings s{"x", "x", 0, false, false, false, 0, 0, "x", "x", 0, 0, 0, false, "x"};
+            LoadSettings(s, *store, "/start");
+            QCOMPARE(fields(s), expected.join("; ").replace('~', dir_.path()));
+        }
     }
 
     void menusAndToolbar() {
@@ -333,24 +345,6 @@ private slots:
         QCOMPARE(again.ReadInt(key::ButtonSpacing, -1), 12);
     }
 
-    void startUpShowsTheAboutBoxOverTheDealtBoard() {
-        GuiTable t;
-        t.window->hide();
-        bool sawAbout = false;
-        QTimer::singleShot(0, [&] {
-            auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
-            sawAbout =
-                about && about->isVisible() && t.window->isVisible() && t.state().awaitingFirstPick;
-            if (about)
-                about->findChild<QPushButton*>("1")->click();
-        });
-        t.window->startUp();
-        QVERIFY(sawAbout);
-        QCOMPARE(t.window->windowTitle(), QString(" Gemino -- Game of Memory & Concentration"));
-        QCOMPARE(t.window->frameGeometry(),
-                 startupClientGeometry(t.window->screen()->availableGeometry(), {}, 2));
-    }
-
     // The whole frame fits the available area, decorations included, whenever they are known.
     void frameFitsTheAvailableArea() {
         // Available area, decorations, client area.
@@ -364,50 +358,52 @@ private slots:
             QCOMPARE(startupClientGeometry(available, frame, 2), client);
     }
 
-    // The window is painted before the About box is shown or the window's icon made.
-    void startUpPaintsTheBoardFirst() {
+    // The board is dealt and painted and the window has its icon before the About box shows;
+    // the box links to the maker's page and stays open, and Return closes it.
+    void startUpShowsTheAboutBoxOverThePaintedBoard() {
+        QDesktopServices::setUrlHandler("https", this, "openUrl");
         MemorySettingsStore store;
         GameSettings settings;
         RecordingSound sound;
         MainWindow window(settings, store, sound);
+        QStringList seen;
         struct AboutWatch : QObject {
-            const MainWindow* window = nullptr;
-            bool paintedFirst = false;
+            std::function<void(AboutDialog*)> shown;
             bool eventFilter(QObject* watched, QEvent* event) override {
-                if (event->type() == QEvent::Show && qobject_cast<AboutDialog*>(watched)) {
-                    paintedFirst = window->board()->painted() && !window->windowIcon().isNull();
-                    QTimer::singleShot(0, static_cast<AboutDialog*>(watched), &QDialog::accept);
-                }
+                if (auto* about = qobject_cast<AboutDialog*>(watched);
+                    about && event->type() == QEvent::Show)
+                    shown(about);
                 return false;
             }
         } watch;
-        watch.window = &window;
+        watch.shown = [&](AboutDialog* about) {
+            seen << QString::number(window.board()->painted() && !window.windowIcon().isNull() &&
+                                    window.session()->game().state().awaitingFirstPick)
+                 << about->windowTitle();
+            for (const QWidget* w : about->findChildren<QWidget*>())
+                seen << w->objectName() + ' ' + w->property("text").toString();
+            QTimer::singleShot(0, about, [&seen, about] {
+                about->findChild<QPushButton*>("3")->click();
+                seen << (about->isVisible() ? "open" : "closed");
+                QTest::keyClick(about, Qt::Key_Return);
+                seen << (about->isVisible() ? "open" : "closed");
+                about->reject();
+            });
+        };
         qApp->installEventFilter(&watch);
-        QVERIFY(!window.board()->painted());
-        QVERIFY(window.windowIcon().isNull());
+        QVERIFY(!window.board()->painted() && window.windowIcon().isNull());
         window.startUp();
         qApp->removeEventFilter(&watch);
-        QVERIFY(watch.paintedFirst);
-    }
-
-    void aboutBoxTextsAndTheMakersPage() {
-        QDesktopServices::setUrlHandler("https", this, "openUrl");
-        AboutDialog about;
-        QStringList texts{about.windowTitle()};
-        for (const QWidget* w : about.findChildren<QWidget*>())
-            texts << w->objectName() + ' ' + w->property("text").toString();
-        QCOMPARE(texts.join('|'),
-                 QString("About Gemino|-1 |-1 Gemino Version 2.0   (12/30/02)|"
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(seen.join('|'),
+                 QString("1|About Gemino|-1 |-1 Gemino Version 2.0   (12/30/02)|"
                          "-1 Game of Memory and Concentration|"
                          "-1 Copyright \u00A9 2002 Oakvale. Free software under the GNU GPL.|"
-                         "3 Other Programs by Oakvale|1 Close"));
-        about.show();
-        about.findChild<QPushButton*>("3")->click();
+                         "3 Other Programs by Oakvale|1 Close|open|closed"));
         QCOMPARE(urls_, QList<QUrl>{QUrl(AboutDialog::otherProgramsUrl())});
-        QVERIFY(about.isVisible());
-        QTest::keyClick(&about, Qt::Key_Return); // Close is the default
-        QVERIFY(!about.isVisible());
-        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(window.windowTitle(), QString(" Gemino -- Game of Memory & Concentration"));
+        QCOMPARE(window.frameGeometry(),
+                 startupClientGeometry(window.screen()->availableGeometry(), {}, 2));
     }
 
     // Each dialog's template id and caption, which begins with a blank, then its controls as
@@ -548,6 +544,110 @@ private slots:
         QCOMPARE(t.state().firstPick == -1, after.contains("Number Columns"));
         QCOMPARE(t.session()->game().cellsInPlay(), 4 * s.columns);
         checkLayout();
+    }
+
+    // Records of one-player games: what counts, the status message, the Best Results dialog
+    // and the settings group the records are kept in.
+    void onlyWholeOnePlayerGamesCount() {
+        GuiTable t(2);
+        deal(t, 1);
+        QCOMPARE(playToTheEnd(t, 2), QString("New record on Miscellaneous, 2 columns: 2 misses."));
+        QCOMPARE(t.records.ReadInt("misc.2.Misses", -1), 2);
+        QVERIFY(!t.records.contains("misc.2.Seconds"));
+        const QString told =
+            QAccessible::queryAccessibleInterface(t.board())->text(QAccessible::Description);
+        QVERIFY2(told.endsWith("2 misses. New record on Miscellaneous, 2 columns: 2 misses."),
+                 qPrintable(told));
+
+        // No record: as many misses again, a game played by two for a while, a game dealt for
+        // two and then switched to one.
+        const int writes = t.records.writeCount();
+        for (const char* how : {"again", "for a while", "dealt for two"}) {
+            deal(t, how == std::string("dealt for two") ? 2 : 1);
+            if (how == std::string("for a while")) {
+                click(t, t.pair().first);
+                t.action(command::TwoPlayers)->trigger();
+            }
+            t.action(command::OnePlayer)->trigger();
+            QCOMPARE(playToTheEnd(t, how == std::string("again") ? 2 : 0), QString("  "));
+            QCOMPARE(t.records.writeCount(), writes);
+        }
+
+        // A previewed timed game counts, with its time: five ticks, and one more if the game's
+        // real clock ticked meanwhile.
+        deal(t, 1);
+        t.action(command::TimedGame)->trigger();
+        t.action(command::ShowAllImages)->trigger();
+        const auto [a, b] = t.pair();
+        click(t, a);
+        for (int k = 0; k < 5; ++k) {
+            QTimerEvent tick(t.board()->clockTimerId());
+            QCoreApplication::sendEvent(t.board(), &tick);
+        }
+        click(t, b);
+        playToTheEnd(t, 0);
+        const int seconds = t.state().elapsedSeconds;
+        QVERIFY(seconds == 5 || seconds == 6);
+        QCOMPARE(t.records.ReadInt("misc.2.Seconds", -1), seconds);
+    }
+
+    void bestResultsShowsTheTableAndClearsItAfterAsking() {
+        GuiTable t;
+        QAction* best = t.action(command::BestResults);
+        QCOMPARE(best->objectName(), QString("32800"));
+        QCOMPARE(best->statusTip(), QString("Show the best results of one-player games"));
+
+        t.records.WriteString("Boards", "flags.4 file-%2Fsets%2Fa%2Eims.3");
+        t.records.WriteInt("flags.4.Misses", 3);
+        t.records.WriteInt("flags.4.Seconds", 125);
+        t.records.WriteInt("file-%2Fsets%2Fa%2Eims.3.Misses", 2);
+        QStringList rows;
+        int asked = 0;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<RecordsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            for (int cell = 0; cell < 4 * dialog->table()->rowCount(); ++cell)
+                rows << dialog->table()->item(cell / 4, cell % 4)->text();
+            rows << dialog->table()->item(1, 0)->toolTip();
+            auto* clear = dialog->findChild<QPushButton*>("1051");
+            setMessageBoxHook([&](QWidget*, MessageIcon, const QString& caption,
+                                  const QString& text, MessageButtons buttons) {
+                rows << caption + ": " + text +
+                            (buttons == MessageButtons::YesNo ? " [Yes No]" : " [?]");
+                return ++asked == 2 ? MessageAnswer::Yes : MessageAnswer::No;
+            });
+            for (int k = 0; k < 2; ++k) { // "No" keeps them, "Yes" clears them
+                clear->click();
+                rows << QString::number(dialog->table()->rowCount());
+            }
+            rows << (clear->isEnabled() ? "on" : "off");
+            dialog->findChild<QPushButton*>("1")->click();
+        });
+        best->trigger();
+        setMessageBoxHook({});
+        const QString question =
+            "Best Results: Clear all best results? This cannot be undone. [Yes No]";
+        QCOMPARE(rows, QStringList({"Flags", "4", "3", "2:05", "a.ims", "3", "2", "none",
+                                    "/sets/a.ims", question, "2", question, "0", "off"}));
+        QVERIFY(t.records.values().empty());
+    }
+
+    void recordsLiveInTheirOwnGroupBesideTheSettings() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("Gemino.ini");
+        const std::string path = "C:\\Games\\Sets/odd=name;[x].ims";
+        QSettingsStore(ini).WriteInt(key::NumberColumns, 6);
+        QSettingsStore records(ini, QStringLiteral("Records"));
+        RecordBook book(records);
+        book.submit({path, 6}, {3, true, 42});
+        QCOMPARE(QSettings(ini, QSettings::IniFormat).childGroups(),
+                 QStringList({"Records", "Settings"}));
+        QCOMPARE(book.all().size(), std::size_t(1));
+        QCOMPARE(book.all()[0].first.imageSet, path);
+        QCOMPARE(book.all()[0].second, (BoardRecord{3, 42}));
+        book.clear();
+        QCOMPARE(QSettings(ini, QSettings::IniFormat).childGroups(), QStringList({"Settings"}));
+        QCOMPARE(QSettingsStore(ini).ReadInt(key::NumberColumns, -1), 6);
     }
 };
 

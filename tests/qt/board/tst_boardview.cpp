@@ -12,9 +12,8 @@ class TestBoardView : public QObject {
 private slots:
     void aWholeTwoPlayerGameByMouse() {
         GuiTable t(1); // four cells, two pairs, two players
-        const QImage before = t.grab();
         const QRect scoreLine1(10, 258, 300, 30);
-        QVERIFY(countColor(before, scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
+        QVERIFY(countColor(t.grab(), scoreLine1, qRgb(255, 0, 0)) > 20); // player 1 to move
 
         // Player 1 misses: both cells show their pictures while the pair is judged.
         const auto [a, b] = t.mismatch();
@@ -25,7 +24,15 @@ private slots:
         QCOMPARE(countColor(turn2, scoreLine1, qRgb(255, 0, 0)), 0);
         QVERIFY(countColor(turn2, QRect(10, 290, 300, 30), qRgb(255, 0, 0)) > 20);
 
-        // Player 2 takes both pairs.
+        // Player 2 takes both pairs. While a found pair flashes, its cells show no square yet:
+        // each pair is seen vanished twice between its steps.
+        QStringList flashSquares;
+        connect(t.board(), &BoardView::waiting, t.board(), [&] {
+            const int cell = t.state().flashFirst;
+            if (cell >= 0 && t.state().firstPick < 0)
+                flashSquares << QString::number(countColor(
+                    t.grab(), t.button(cell)->geometry().adjusted(0, 0, 0, -49), qRgb(0, 0, 0)));
+        });
         for (int k = 0; k < 2; ++k) {
             const auto [c, d] = t.pair();
             QTest::mouseClick(t.button(c), Qt::LeftButton);
@@ -42,6 +49,7 @@ private slots:
                          removed.copy(t.button(c)->geometry()));
             }
         }
+        QCOMPARE(flashSquares, QStringList({"0", "0", "0", "0"}));
         QCOMPARE(t.sound.played.back(), std::string("You Won.wav"));
 
         // The end: tiles everywhere and the banner white on blue at the top.
@@ -57,6 +65,8 @@ private slots:
     void keysChooseCellsAndLetShortcutsThrough() {
         GuiTable t(8);
         t.board()->setFocus();
+        QTest::keyClick(t.board(), Qt::Key_B, Qt::AltModifier); // for the menu bar
+        QCOMPARE(t.state().selectedColumn, -1);
         QTest::keyClick(t.board(), Qt::Key_C);
         // The column's labels are drawn in red instead of by the buttons.
         QVERIFY(t.button(2)->text().isEmpty() && t.button(26)->text().isEmpty());
