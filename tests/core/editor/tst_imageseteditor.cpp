@@ -211,6 +211,7 @@ private slots:
         row("a picked source item", "files pick:0", "0100000 0 -");
         row("add with none selected", "files pick:0 add:0", "0000000 0 -");
         row("add before any pick", "files add:3", "0000000 0 -");
+        row("a new source drops the pick", "files pick:0 folder add:1", "0000000 0 -");
         row("add three", three, "1000000 3 -");
         row("first entry", three + "sel:0", "1001101 3 -");
         row("up from the first", three + "sel:0 up", "1001101 3 -");
