@@ -128,6 +128,7 @@ private slots:
         const QRect exit = s.item(t.action(Exit));
         QCOMPARE(distinctColors(s.image, s.device(exit.adjusted(0, 0, 23 - exit.width(), 0))), 1);
         QCOMPARE(s.at(exit.left(), exit.top()), s.c.face);
+        QCOMPARE(s.at(exit.left() - 1, exit.top()), s.c.face); // the column runs through the margin
         QCOMPARE(s.at(exit.left() + 23, exit.top() + 1), area);
         const int textLeft = s.inkColumns(exit).first() - exit.left();
         QVERIFY2(textLeft >= 31 && textLeft <= 33, qPrintable(QString::number(textLeft)));
@@ -185,6 +186,10 @@ private slots:
             0);
         QCOMPARE(k.at(sep.left(), sep.top() + 1), k.c.shadow);
         QCOMPARE(k.at(exit.left() + 25, exit.top() + 1), k.c.face);
+        // Greyed, the picture is embossed in the shadow and highlight colours.
+        t.action(NewGame)->setEnabled(false);
+        const Shot g(game);
+        QCOMPARE(distinctColors(g.image, g.device(QRect(raised, QSize(17, 16)))), 3);
     }
 
     // Each item with a toolbar command shows that command's picture, faded, greyed or checked
