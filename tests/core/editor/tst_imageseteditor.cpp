@@ -211,6 +211,7 @@ private slots:
         row("a picked source item", "files pick:0", "0100000 0 -");
         row("add with none selected", "files pick:0 add:0", "0000000 0 -");
         row("add before any pick", "files add:3", "0000000 0 -");
+        row("a new source drops the pick", "files pick:0 folder add:1", "0000000 0 -");
         row("add three", three, "1000000 3 -");
         row("first entry", three + "sel:0", "1001101 3 -");
         row("up from the first", three + "sel:0 up", "1001101 3 -");
@@ -306,28 +307,26 @@ private slots:
     // A file of icons, one without any, and a picture: where the chooser starts, what it
     // remembers, what the source list holds.
     void sourceFileChooser() {
+        store_.WriteString(key::BrowseFileDir, path("pics"));
+        store_.WriteString(key::BrowseFileFilter, "DLL");
+        int chosen = 0;
         for (const auto& [file, items] :
              {std::pair{"lib.dll", 300}, {"none.dll", 0}, {"photo.bmp", 1}}) {
-            init();
-            store_.WriteString(key::BrowseFileDir, path("pics"));
-            store_.WriteString(key::BrowseFileFilter, "DLL");
             choosing(file).chooseSourceFile();
-            QCOMPARE(fakes_.startFolder, path("pics"));
+            QCOMPARE(fakes_.startFolder, chosen++ ? dir_.path().toStdString() : path("pics"));
             QCOMPARE(fakes_.filterIndex, 2);
             QCOMPARE(int(fakes_.sourceItems), items);
-            QCOMPARE(fakes_.events, items ? Strings() : Strings{"!icons " + path(file)});
             QCOMPARE(e().sourceTitle(), QString(file).section('.', 0, 0).toStdString());
-            QCOMPARE(store_.ReadString(key::BrowseFileDir, ""), dir_.path().toStdString());
             QCOMPARE(store_.ReadString(key::BrowseFileFilter, ""),
                      QString(file).section('.', 1).toStdString());
-            QCOMPARE(fakes_.longWorks, 1);
-
-            // Cancelled: nothing changes, and a folder that is gone is not offered.
-            store_.WriteString(key::BrowseFileDir, path("nowhere"));
-            e().chooseSourceFile();
-            QCOMPARE(fakes_.startFolder, std::string());
-            QCOMPARE(e().sourcePath(), path(file));
         }
+        QCOMPARE(fakes_.events, Strings{"!icons " + path("none.dll")});
+        QCOMPARE(fakes_.longWorks, 3);
+        // Cancelled: nothing changes, and a folder that is gone is not offered.
+        store_.WriteString(key::BrowseFileDir, path("nowhere"));
+        e().chooseSourceFile();
+        QCOMPARE(fakes_.startFolder, std::string());
+        QCOMPARE(e().sourcePath(), path("photo.bmp"));
         // The file type the chooser starts with, by the remembered extension.
         const std::pair<const char*, int> types[] = {
             {"exe", 1}, {"DLL", 2},  {"ico", 3},  {"Icl", 4}, {"bmp", 5}, {"jpg", 1},

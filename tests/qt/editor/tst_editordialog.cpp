@@ -5,7 +5,6 @@
 #include "qt/app/commands.h"
 #include "qt/editor/createimagesetdialog.h"
 #include "qt/editor/editorlist.h"
-#include "qt/imagesets/imageset.h"
 #include "qt/platform/picturefile.h"
 #include "qt/widgets/dialogunits.h"
 #include "qt/widgets/prompts.h"
@@ -22,9 +21,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <algorithm>
-#include <functional>
-
 using namespace gemino;
 
 namespace {
@@ -35,7 +31,7 @@ QRgb libraryColour(int k) {
 }
 
 QRgb centreOf(const QPixmap& pixmap) {
-    return pixmap.toImage().pixel(pixmap.width() / 2, pixmap.height() / 2) & 0xFFFFFF;
+    return pixmap.toImage().pixel(pixmap.width() / 2, pixmap.height() / 2);
 }
 
 // An icon file of one solid 48-pixel image, as Qt's ICO writer lays it out.
@@ -77,8 +73,14 @@ class TestEditorDialog : public QObject {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
                           list->visualItemRect(list->item(row)).center());
     }
-    static QRgb itemColour(QListWidget* list, int row) {
-        return centreOf(list->item(row)->icon().pixmap(kEditorImageSide, kEditorImageSide));
+    // The six buttons the editor enables show as the editor says.
+    static void checkButtons(CreateImageSetDialog& dialog) {
+        const EditorButtons& b = dialog.editor().buttons();
+        QList<bool> shown;
+        for (const int id : {3, 10, 12, 4, 6, 7}) {
+            shown << control(dialog, id)->isEnabled();
+        }
+        QCOMPARE(shown, QList<bool>({b.add, b.save, b.setText, b.remove, b.moveUp, b.moveDown}));
     }
 
 private slots:
@@ -139,30 +141,28 @@ private slots:
             {4, {"Delete", {267, 238, 50, 14}}},     {6, {"Move &Up", {330, 238, 50, 14}}},
             {7, {"Move &Down", {393, 238, 50, 14}}},
         };
-        QList<QWidget*> controls;
         for (const auto& [id, where] : placed) {
-            QWidget* control = dialog.findChild<QWidget*>(QString::number(id));
-            QVERIFY2(control, qPrintable(QString::number(id)));
             const auto& [text, r] = where;
+            auto* control = dialog.findChild<QWidget*>(QString::number(id));
+            QVERIFY2(control, qPrintable(QString::number(id)));
             QCOMPARE(control->geometry(), units.toPixels(r.x(), r.y(), r.width(), r.height()));
             if (auto* button = qobject_cast<QPushButton*>(control)) {
                 QCOMPARE(button->text(), text);
             }
-            controls << control;
         }
         QStringList labels;
         for (QLabel* label : dialog.findChildren<QLabel*>("-1")) {
             labels << label->text();
-            controls << label;
-            QVERIFY(dialog.rect().contains(label->geometry()));
         }
         QCOMPARE(labels, QStringList({"Images In:", "Select Images from Files and in Folders",
                                       "Image Set Name:", "Images in the Image Set", "Image Text"}));
+        const auto controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         QCOMPARE(controls.size(), 22);
-        for (int a = 0; a < controls.size(); ++a) {
-            for (int b = a + 1; b < controls.size(); ++b) {
-                QVERIFY2(!controls[a]->geometry().intersects(controls[b]->geometry()),
-                         qPrintable(controls[a]->objectName() + " " + controls[b]->objectName()));
+        for (QWidget* a : controls) {
+            QVERIFY(dialog.rect().contains(a->geometry()));
+            for (QWidget* b : controls) {
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " " + b->objectName()));
             }
         }
         QCOMPARE(list(dialog, 1115)->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -170,13 +170,50 @@ private slots:
         QVERIFY(control<QLineEdit>(dialog, 1254)->isReadOnly());
     }
 
-    // The file type the file chooser starts with (the model picks its number for each
-    // remembered extension); the two "nothing here" boxes.
-    void choosersAndTheirMessages() {
+    // A set built from an icon library and a folder, saved, given texts and saved again, then
+    // opened in a new editor: the same pictures, texts and order. Failures and the two "nothing
+    // here" boxes on the way name the file and change nothing; closing the changed set offers
+    // to save it.
+    void aSetIsBuiltSavedAndOpenedAgain() {
+        {
+            GuiTable t(3);
+            bool opened = false;
+            QTimer::singleShot(0, this, [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                opened = qobject_cast<CreateImageSetDialog*>(modal) != nullptr;
+                if (modal) {
+                    modal->close();
+                }
+            });
+            t.action(command::CreateCustomImageSet)->trigger();
+            QVERIFY(opened);
+        }
+        const std::vector<std::pair<QRgb, QString>> expected = {
+            {libraryColour(1), "One"}, {libraryColour(3), "Three"}, {libraryColour(4), "Four"},
+            {qRgb(0, 0, 200), "Blue"}, {qRgb(0, 200, 0), "Green"},  {qRgb(200, 0, 200), ""}};
+        const auto checkSet = [&](CreateImageSetDialog& dialog) {
+            EditorList* set = list(dialog, 1114);
+            QCOMPARE(set->count(), 6);
+            for (int i = 0; i < 6; ++i) {
+                const auto& [colour, text] = expected[std::size_t(i)];
+                const EditorEntry& entry = dialog.editor().entries()[std::size_t(i)];
+                QCOMPARE(centreOf(set->item(i)->icon().pixmap(kEditorImageSide)), colour);
+                QCOMPARE(QString::fromStdString(entry.text), text);
+                // A screen reader is told an item by its text, else by its file's title.
+                QCOMPARE(set->item(i)->data(Qt::AccessibleTextRole).toString(),
+                         text.isEmpty() ? QFileInfo(QString::fromStdString(entry.path)).baseName()
+                                        : text);
+            }
+        };
+
         store_.WriteString(key::BrowseFileDir, path("pics").toStdString());
         store_.WriteString(key::BrowseFileFilter, "png");
         CreateImageSetDialog dialog(store_, dir_.path());
-        paths_ = {path("noicons.dll"), path("empty")};
+        dialog.show();
+        EditorList* source = list(dialog, 1115);
+        EditorList* set = list(dialog, 1114);
+        paths_ = {path("noicons.dll"), path("empty"),         path("lib.icl"),
+                  path("pics"),        path("nowhere/x.ims"), path("mine.ims")};
         click(dialog, 5);
         QCOMPARE(lastFilter_, QString("Pictures (*.png *.svg *.svgz *.gif *.jpeg)"));
         QCOMPARE(lastFolder_, path("pics"));
@@ -187,208 +224,93 @@ private slots:
                                       "No Image Files in Folder: The selected folder does not "
                                       "contain any image files\n\nFolder:  " +
                                           path("empty")}));
-        QCOMPARE(store_.ReadString(key::BrowseFileFilter, ""), std::string("dll"));
-    }
-
-    // Without a mouse, arrow keys pick in both lists as clicks do; a click beside every item
-    // picks none.
-    void keyboardPicksLikeAClick() {
-        CreateImageSetDialog dialog(store_, dir_.path());
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        paths_ = {path("lib.icl")};
+        boxes_.clear();
         click(dialog, 5);
-        EditorList* source = list(dialog, 1115);
-        source->setFocus();
-        QTest::keyClick(source, Qt::Key_Right);
-        QTest::keyClick(source, Qt::Key_Right, Qt::ShiftModifier);
-        QVERIFY(control(dialog, 3)->isEnabled());
-        click(dialog, 3);
-        QCOMPARE(dialog.editor().entries().size(), std::size_t(2));
-        QVERIFY(!control(dialog, 3)->isEnabled());
+        QCOMPARE(store_.ReadString(key::BrowseFileFilter, ""), std::string("icl"));
         QVERIFY(!QGuiApplication::overrideCursor()); // the wait cursor went with the work
-
-        dialog.editor().clickSetList(1);
-        dialog.editor().setText("second");
-        EditorList* set = list(dialog, 1114);
-        set->setFocus();
-        set->setCurrentRow(0);
-        QTest::keyClick(set, Qt::Key_Right);
-        QCOMPARE(dialog.editor().selectedEntry(), 1);
-        QCOMPARE(field(dialog, 1014), QString("second"));
-        QVERIFY(control(dialog, 6)->isEnabled() && !control(dialog, 7)->isEnabled());
-        click(dialog, 6);
-        QCOMPARE(set->currentRow(), 0);
-        QCOMPARE(dialog.editor().entries()[0].text, std::string("second"));
-
-        const QSize area = set->viewport()->size();
-        QTest::mouseClick(set->viewport(), Qt::LeftButton, {},
-                          QPoint(area.width() - 3, area.height() - 3));
-        QCOMPARE(dialog.editor().selectedEntry(), -1);
-        QVERIFY(set->selectedItems().isEmpty() && !control(dialog, 4)->isEnabled());
-    }
-
-    // Escape, the close box and "&Cancel" all offer to save a changed set first.
-    void closingOffersToSave() {
-        for (int way = 0; way < 3; ++way) {
-            init();
-            CreateImageSetDialog dialog(store_, dir_.path());
-            dialog.show();
-            paths_ = {path("lib.icl")};
-            click(dialog, 5);
-            clickItem(list(dialog, 1115), 0);
-            click(dialog, 3);
-            const auto close = [&] {
-                way == 0   ? QTest::keyClick(&dialog, Qt::Key_Escape)
-                : way == 1 ? void(dialog.close())
-                           : click(dialog, 2);
-            };
-            answers_ = {MessageAnswer::Cancel, MessageAnswer::No};
-            close();
-            QVERIFY(dialog.isVisible());
-            QCOMPARE(boxes_, QStringList("Save Image Set?: The image set that you are editing has "
-                                         "changed. Do you want to save it before exiting?"));
-            close();
-            QVERIFY(!dialog.isVisible());
-            QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        }
-    }
-
-    // Failures name the file and say why, and change nothing.
-    void failuresSayWhichFileAndWhy() {
-        CreateImageSetDialog dialog(store_, dir_.path());
-        QVERIFY(write(path("cut.ims"), QByteArray("\x02\0\0\0\0\0\0\0/a.png\nA\n", 18)));
-        paths_ = {path("lib.icl"), path("nowhere/x.ims"), path("cut.ims")};
-        click(dialog, 5);
-        clickItem(list(dialog, 1115), 1);
+        QCOMPARE(field(dialog, 1254), QString("lib"));
+        QCOMPARE(source->item(4)->data(Qt::AccessibleTextRole).toString(), QString("lib, icon 4"));
+        clickItem(source, 4);
+        clickItem(source, 1, Qt::ControlModifier);
+        clickItem(source, 3, Qt::ControlModifier);
         click(dialog, 3);
+        click(dialog, 9);
+        QCOMPARE(field(dialog, 1254), path("pics"));
+        for (const int item : {2, 0, 1}) {
+            clickItem(source, item, item == 2 ? Qt::NoModifier : Qt::ControlModifier);
+        }
+        click(dialog, 3);
+        checkButtons(dialog);
+        // Icons 1, 3, 4, then the folder's b.ico, a.png, c.SVG: b.ico moves down and back.
+        clickItem(set, 3);
+        click(dialog, 7);
+        click(dialog, 6);
         click(dialog, 13);
-        answers_ = {MessageAnswer::No};
-        click(dialog, 11);
-        QCOMPARE(boxes_.size(), 3);
+        QCOMPARE(boxes_.size(), 1);
         QVERIFY(boxes_[0].startsWith("Image Set Not Saved: Gemino could not save the image set\n" +
                                      path("nowhere/x.ims") +
                                      "\n\nNo file can be created in its folder"));
-        QVERIFY(boxes_[2].startsWith("Image Set Not Opened: Gemino could not read the image set\n" +
-                                     path("cut.ims") + "\n\n"));
-        QVERIFY(boxes_[2].contains(
-            "The file is truncated: it ends before image 2 of the 2 it announces is complete."));
-        QCOMPARE(list(dialog, 1114)->count(), 1);
-        QVERIFY(field(dialog, 1255).isEmpty());
-    }
-
-    // The whole road: a set built in the editor from an icon library and a folder, saved,
-    // opened again, then played on the board.
-    void aSetBuiltInTheEditorIsPlayed() {
-        GuiTable t(3);
-        // Runs `steps` in the editor opened by the command, then closes it with "&Cancel". A
-        // failed check leaves the steps early; the editor is then ended all the same, so the
-        // modal loop never outlives the test.
-        const auto runEditor = [&](const std::function<void(CreateImageSetDialog&)>& steps) {
-            bool closed = false;
-            QTimer::singleShot(0, this, [&] {
-                if (auto* dialog =
-                        qobject_cast<CreateImageSetDialog*>(QApplication::activeModalWidget())) {
-                    steps(*dialog);
-                    click(*dialog, 2);
-                    closed = !dialog->isVisible();
-                    dialog->done(QDialog::Rejected);
-                }
-            });
-            t.action(command::CreateCustomImageSet)->trigger();
-            QVERIFY(closed);
-        };
-        const QRgb blue = qRgb(0, 0, 200) & 0xFFFFFF;
-        std::vector<std::pair<QRgb, QString>> expected = {{libraryColour(1) & 0xFFFFFF, "One"},
-                                                          {libraryColour(3) & 0xFFFFFF, "Three"},
-                                                          {libraryColour(4) & 0xFFFFFF, "Four"},
-                                                          {blue, "Blue"},
-                                                          {0x00C800, "Green"},
-                                                          {0xC800C8, ""}};
-        const auto checkSet = [&](CreateImageSetDialog& dialog) {
-            QCOMPARE(list(dialog, 1114)->count(), 6);
-            for (int i = 0; i < 6; ++i) {
-                QCOMPARE(itemColour(list(dialog, 1114), i), expected[std::size_t(i)].first);
-                const EditorEntry& entry = dialog.editor().entries()[std::size_t(i)];
-                QCOMPARE(QString::fromStdString(entry.text), expected[std::size_t(i)].second);
-                // A screen reader is told an item by its text, else by its file's title.
-                const QString told = expected[std::size_t(i)].second.isEmpty()
-                                         ? QFileInfo(QString::fromStdString(entry.path)).baseName()
-                                         : expected[std::size_t(i)].second;
-                QCOMPARE(list(dialog, 1114)->item(i)->data(Qt::AccessibleTextRole).toString(),
-                         told);
-            }
-        };
-
-        paths_ = {path("lib.icl"), path("pics"), path("mine.ims")};
-        runEditor([&](CreateImageSetDialog& dialog) {
-            QListWidget* source = list(dialog, 1115);
-            click(dialog, 5);
-            QCOMPARE(field(dialog, 1254), QString("lib"));
-            QCOMPARE(source->item(4)->data(Qt::AccessibleTextRole).toString(),
-                     QString("lib, icon 4"));
-            clickItem(source, 4);
-            clickItem(source, 1, Qt::ControlModifier);
-            clickItem(source, 3, Qt::ControlModifier);
-            click(dialog, 3);
-            click(dialog, 9);
-            QCOMPARE(field(dialog, 1254), path("pics"));
-            clickItem(source, 1);
-            clickItem(source, 2, Qt::ControlModifier);
-            click(dialog, 3);
-            for (int twice = 0; twice < 2; ++twice) {
-                clickItem(source, 0);
-                click(dialog, 3);
-            }
-            clickItem(list(dialog, 1114), 6);
-            click(dialog, 4);
-            for (const auto& [entry, text] : std::vector<std::pair<int, QString>>{
-                     {0, "One"}, {1, "Three"}, {2, "Four"}, {3, "Green"}, {5, "Blue"}}) {
-                clickItem(list(dialog, 1114), entry);
-                control<QLineEdit>(dialog, 1014)->setText(text);
-                click(dialog, 12);
-            }
-            clickItem(list(dialog, 1114), 5);
-            click(dialog, 6);
-            click(dialog, 6);
-            checkSet(dialog);
-            click(dialog, 13);
-            QCOMPARE(field(dialog, 1255), QString("mine"));
-        });
-        QVERIFY(boxes_.empty()); // saved, so closing asked nothing
-
-        paths_ = {path("mine.ims")};
-        runEditor([&](CreateImageSetDialog& dialog) {
-            QCOMPARE(list(dialog, 1114)->count(), 0);
-            click(dialog, 11);
-            checkSet(dialog);
-        });
-
-        paths_ = {path("mine.ims")};
-        t.action(command::UseCustomImageSet)->trigger();
-        QVERIFY(boxes_.empty());
-        QTRY_COMPARE(t.session()->picturesPending(), 0);
-        // Each deal shuffles the images, so they are compared as a whole.
-        std::vector<std::pair<QRgb, QString>> played;
-        int blueImage = -1;
-        for (int i = 0; i < t.images().imageCount(); ++i) {
-            const CSetImage* image = t.images().image(i);
-            played.emplace_back(
-                centreOf(image->isBitmap ? image->bitmap : image->icon.pixmap(48, 48)),
-                image->text);
-            blueImage = image->text == "Blue" ? i : blueImage;
+        click(dialog, 13);
+        QCOMPARE(field(dialog, 1255), QString("mine"));
+        checkButtons(dialog);
+        for (int i = 0; i < 5; ++i) {
+            clickItem(set, i);
+            checkButtons(dialog);
+            auto* text = control<QLineEdit>(dialog, 1014);
+            text->setText(expected[std::size_t(i)].second);
+            // Return in the field gives the text as "Set" does.
+            i == 4 ? QTest::keyClick(text, Qt::Key_Return) : click(dialog, 12);
         }
-        std::sort(played.begin(), played.end());
-        std::sort(expected.begin(), expected.end());
-        QCOMPARE(played, expected);
-        // Uncovered, the blue image shows its picture and, below it, its text.
-        const auto& cells = t.state().cellImage;
-        const int cell = int(std::find(cells.begin(), cells.end(), blueImage) - cells.begin());
-        QTest::mouseClick(t.button(cell), Qt::LeftButton);
-        const QRect area = t.button(cell)->geometry();
-        const QImage board = t.grab();
-        QVERIFY(countColor(board, area, blue) > area.width() * area.height() / 2);
-        QVERIFY(countDark(board, area.translated(0, area.height()).adjusted(-10, 0, 10, 0)) > 5);
+        checkSet(dialog);
+        click(dialog, 10);
+        checkButtons(dialog);
+
+        CreateImageSetDialog opened(store_, dir_.path());
+        opened.show();
+        QVERIFY(write(path("cut.ims"), QByteArray("\x02\0\0\0\0\0\0\0/a.png\nA\n", 18)));
+        paths_ = {path("cut.ims"), path("mine.ims")};
+        click(opened, 11);
+        QCOMPARE(boxes_.size(), 2);
+        QVERIFY(boxes_[1].startsWith("Image Set Not Opened: Gemino could not read the image set\n" +
+                                     path("cut.ims") + "\n\n"));
+        QVERIFY(boxes_[1].contains(
+            "The file is truncated: it ends before image 2 of the 2 it announces is complete."));
+        QCOMPARE(list(opened, 1114)->count(), 0);
+        click(opened, 11);
+        checkSet(opened);
+
+        // Without a mouse, arrow keys pick as clicks do; a click beside every item picks none.
+        set = list(opened, 1114);
+        set->setFocus();
+        set->setCurrentRow(0);
+        QTest::keyClick(set, Qt::Key_Right);
+        QCOMPARE(opened.editor().selectedEntry(), 1);
+        QCOMPARE(field(opened, 1014), QString("Three"));
+        click(opened, 6);
+        QCOMPARE(set->currentRow(), 0);
+        checkButtons(opened);
+        const QSize area = set->viewport()->size();
+        QTest::mouseClick(set->viewport(), Qt::LeftButton, {},
+                          QPoint(area.width() - 3, area.height() - 3));
+        QCOMPARE(opened.editor().selectedEntry(), -1);
+        QVERIFY(set->selectedItems().isEmpty());
+        checkButtons(opened);
+        clickItem(set, 5);
+        click(opened, 4);
+        QCOMPARE(set->count(), 5);
+        checkButtons(opened);
+
+        // Escape, the close box and "&Cancel" all offer to save the changed set first.
+        answers_ = {MessageAnswer::Cancel, MessageAnswer::Cancel, MessageAnswer::No};
+        QTest::keyClick(&opened, Qt::Key_Escape);
+        opened.close();
+        QVERIFY(opened.isVisible());
+        click(opened, 2);
+        QVERIFY(!opened.isVisible());
+        QCOMPARE(opened.result(), int(QDialog::Rejected));
+        QCOMPARE(boxes_.mid(2),
+                 QStringList(3, "Save Image Set?: The image set that you are editing "
+                                "has changed. Do you want to save it before exiting?"));
     }
 };
 

@@ -14,7 +14,9 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <algorithm>
 #include <functional>
+#include <numeric>
 
 using namespace gemino;
 using namespace gemino::command;
@@ -107,7 +109,7 @@ QRect pictureCellOf(const QRect& item) {
 class TestGlyphMenu : public QObject {
     Q_OBJECT
 private slots:
-    void flatLookSizesColumnSeparatorsAndTexts() {
+    void flatLookSizesColumnSeparatorsTextsAndHighlight() {
         GuiTable t;
         QMenu* game = shownMenu(popupOf(t, 0));
         const Shot s(game);
@@ -126,6 +128,7 @@ private slots:
         const QRect exit = s.item(t.action(Exit));
         QCOMPARE(distinctColors(s.image, s.device(exit.adjusted(0, 0, 23 - exit.width(), 0))), 1);
         QCOMPARE(s.at(exit.left(), exit.top()), s.c.face);
+        QCOMPARE(s.at(exit.left() - 1, exit.top()), s.c.face); // the column runs through the margin
         QCOMPARE(s.at(exit.left() + 23, exit.top() + 1), area);
         const int textLeft = s.inkColumns(exit).first() - exit.left();
         QVERIFY2(textLeft >= 31 && textLeft <= 33, qPrintable(QString::number(textLeft)));
@@ -137,18 +140,63 @@ private slots:
             const int right = r.right() - s.inkColumns(r).last();
             QVERIFY2(right >= 16 && right <= 18, qPrintable(QString::number(right)));
         }
-        const QList<int> ink = s.inkColumns(s.item(t.action(PlayerNames)));
-        int widestGap = 0;
-        for (int i = 1; i < ink.size(); ++i) {
-            widestGap = std::max(widestGap, ink[i] - ink[i - 1] - 1);
+        QList<int> ink = s.inkColumns(s.item(t.action(PlayerNames)));
+        std::adjacent_difference(ink.begin(), ink.end(), ink.begin());
+        QVERIFY(*std::max_element(ink.begin() + 1, ink.end()) > 14);
+
+        // Highlighted: filled, framed, the picture lifted over its shadow.
+        game->setActiveAction(t.action(NewGame));
+        const Shot h(game);
+        const QRect r = h.item(t.action(NewGame));
+        const QRgb fill = TintTowardWhite(h.c.highlight, 0.7);
+        QCOMPARE(h.at(r.left() + 25, r.top() + 2), fill);
+        for (QPoint frame : {r.topLeft(), r.bottomRight(), QPoint(r.left(), r.center().y())}) {
+            QCOMPARE(h.at(frame.x(), frame.y()), h.c.highlight);
         }
-        QVERIFY(widestGap >= 14);
+        const auto shadow = [&h](QRgb) { return h.c.shadow; };
+        const QPoint at = pictureAt(r);
+        QCOMPARE(h.pictureMismatches(NewGame, r.adjusted(1, 1, 23 - r.width(), -1), fill,
+                                     {{at + QPoint(1, 1), shadow}, {at - QPoint(1, 1), same}}),
+                 0);
+        // A checked item's cell is tinted more strongly while highlighted.
+        QVERIFY(t.action(TwoPlayers)->isChecked());
+        game->setActiveAction(t.action(TwoPlayers));
+        const Shot checked(game);
+        const QRect c = checked.item(t.action(TwoPlayers));
+        QCOMPARE(checked.at(c.left() + 2, c.top() + 2), TintTowardWhite(h.c.highlight, 0.55));
+        QCOMPARE(checked.at(c.left() + 1, c.bottom() - 1), h.c.highlight);
+
+        // The offscreen screen has 32 bits per pixel: the flat look, unless asked otherwise. The
+        // classic look keeps the sizes, with a raised cell around a highlighted picture.
+        auto* style = qobject_cast<GlyphMenuStyle*>(game->style());
+        QCOMPARE(style->look(), GlyphMenuStyle::Look::Automatic);
+        style->setLook(GlyphMenuStyle::Look::Classic);
+        game->setActiveAction(t.action(NewGame));
+        const Shot k(game);
+        QCOMPARE(k.item(t.action(NewGame)), r);
+        QCOMPARE(k.item(game->actions().at(2)), sep);
+        QCOMPARE(k.at(r.left() + 20, r.top()), k.c.face);
+        QCOMPARE(k.at(r.left() + 21, r.top()), k.c.highlight);
+        QCOMPARE(k.at(r.right(), r.bottom()), k.c.highlight);
+        QCOMPARE(k.at(r.left() + 1, r.top() + 2), k.c.hilight);
+        QCOMPARE(k.at(r.left() + 18, r.top() + 18), k.c.shadow);
+        const QPoint raised = r.topLeft() + QPoint(2, 3);
+        QCOMPARE(
+            k.pictureMismatches(NewGame, QRect(raised, QSize(16, 15)), k.c.face, {{raised, same}}),
+            0);
+        QCOMPARE(k.at(sep.left(), sep.top() + 1), k.c.shadow);
+        QCOMPARE(k.at(exit.left() + 25, exit.top() + 1), k.c.face);
+        // Greyed, the picture is embossed in the shadow and highlight colours.
+        t.action(NewGame)->setEnabled(false);
+        const Shot g(game);
+        QCOMPARE(distinctColors(g.image, g.device(QRect(raised, QSize(17, 16)))), 3);
     }
 
     // Each item with a toolbar command shows that command's picture, faded, greyed or checked
     // as its state says; no other item has one.
     void everyToolbarCommandShowsItsPicture() {
         GuiTable t;
+        t.action(TimedGame)->trigger(); // checked, then greyed by the first pick
         QTest::mouseClick(t.button(t.pair().first), Qt::LeftButton); // greys two commands
         QSet<int> onToolbar;
         for (const QAction* a : t.toolBar()->actions()) {
@@ -161,6 +209,7 @@ private slots:
         for (QMenu* popup : {popupOf(t, 0), images, images->actions().at(0)->menu(), popupOf(t, 2),
                              popupOf(t, 3)}) {
             const Shot s(shownMenu(popup));
+            const Rule greyed = [&s](QRgb p) { return disabledPixel(p, s.c.shadow); };
             for (QAction* a : popup->actions()) {
                 const QRect cell = pictureCellOf(s.item(a));
                 const int id = a->objectName().toInt();
@@ -169,12 +218,13 @@ private slots:
                 if (a->isSeparator() || !onToolbar.contains(id)) {
                     wrong = distinctColors(s.image, s.device(cell)) - 1;
                 } else if (a->isChecked()) {
-                    QCOMPARE(s.at(cell.left(), cell.top()), s.c.highlight);
-                    wrong = s.pictureMismatches(id, cell.adjusted(1, 1, -1, -1),
-                                                TintTowardWhite(s.c.highlight, 0.85),
-                                                {{at - QPoint(1, 1), same}});
+                    // Greyed, the cell is grey, so that the check still shows.
+                    const QRgb edge = a->isEnabled() ? s.c.highlight : s.c.grayText;
+                    QCOMPARE(s.at(cell.left(), cell.top()), edge);
+                    wrong = s.pictureMismatches(
+                        id, cell.adjusted(1, 1, -1, -1), TintTowardWhite(edge, 0.85),
+                        {{at - QPoint(1, 1), a->isEnabled() ? same : greyed}});
                 } else if (!a->isEnabled()) {
-                    const auto greyed = [&s](QRgb p) { return disabledPixel(p, s.c.shadow); };
                     wrong = s.pictureMismatches(id, cell, s.c.face, {{at, greyed}});
                 } else {
                     wrong = s.pictureMismatches(id, cell, s.c.face, {{at, fadedPixel}});
@@ -185,53 +235,6 @@ private slots:
             popup->hide();
         }
         QCOMPARE(pictures, 16);
-    }
-
-    void highlightedItemIsFilledFramedAndLifted() {
-        GuiTable t;
-        QMenu* game = shownMenu(popupOf(t, 0));
-        game->setActiveAction(t.action(NewGame));
-        const Shot s(game);
-        const QRect r = s.item(t.action(NewGame));
-        const QRgb fill = TintTowardWhite(s.c.highlight, 0.7);
-        QCOMPARE(s.at(r.left() + 25, r.top() + 2), fill);
-        for (QPoint frame : {r.topLeft(), r.bottomRight(), QPoint(r.left(), r.center().y())}) {
-            QCOMPARE(s.at(frame.x(), frame.y()), s.c.highlight);
-        }
-        const auto shadow = [&s](QRgb) { return s.c.shadow; };
-        const QPoint at = pictureAt(r);
-        QCOMPARE(s.pictureMismatches(NewGame, r.adjusted(1, 1, 23 - r.width(), -1), fill,
-                                     {{at + QPoint(1, 1), shadow}, {at - QPoint(1, 1), same}}),
-                 0);
-
-        // A checked item's cell is tinted more strongly while highlighted.
-        QVERIFY(t.action(TwoPlayers)->isChecked());
-        game->setActiveAction(t.action(TwoPlayers));
-        const Shot checked(game);
-        const QRect c = checked.item(t.action(TwoPlayers));
-        QCOMPARE(checked.at(c.left() + 2, c.top() + 2), TintTowardWhite(s.c.highlight, 0.55));
-        QCOMPARE(checked.at(c.left() + 1, c.bottom() - 1), s.c.highlight);
-    }
-
-    void greyedItemUnderTheMouseStaysUnhighlighted() {
-        GuiTable t;
-        QAction* timed = t.action(TimedGame);
-        timed->trigger(); // checked, then greyed by the first pick
-        QTest::mouseClick(t.button(t.pair().first), Qt::LeftButton);
-        QMenu* game = shownMenu(popupOf(t, 0));
-        QVERIFY(!timed->isEnabled() && timed->isChecked());
-        QTest::mouseMove(game, game->actionGeometry(timed).center());
-        QTRY_COMPARE(game->activeAction(), timed);
-        const Shot s(game);
-        const QRect r = s.item(timed);
-        QCOMPARE(s.at(r.left() + 25, r.top() + 2), TintTowardBlack(s.c.window, 0.02));
-        QCOMPARE(s.at(r.left() + 1, r.top() + 1), s.c.grayText); // the check still shows
-        QCOMPARE(countDark(s.image, s.device(r.adjusted(31, 0, 0, 0))), 0);
-        const auto greyed = [&s](QRgb p) { return disabledPixel(p, s.c.shadow); };
-        QCOMPARE(s.pictureMismatches(TimedGame, pictureCellOf(r).adjusted(1, 1, -1, -1),
-                                     TintTowardWhite(s.c.grayText, 0.85),
-                                     {{pictureAt(r) - QPoint(1, 1), greyed}}),
-                 0);
     }
 
     void checkGlyphAndBulletForItemsWithoutPictures() {
@@ -265,49 +268,7 @@ private slots:
         QCOMPARE(s.at(bullet.x() + 6, bullet.y() + 3), fill);
     }
 
-    void classicLookOnPaletteDisplaysKeepsTheSizes() {
-        GuiTable t;
-        QMenu* game = shownMenu(popupOf(t, 0));
-        auto* style = qobject_cast<GlyphMenuStyle*>(game->style());
-        const QRect exit = game->actionGeometry(t.action(Exit));
-        // The offscreen screen has 32 bits per pixel: the flat look, unless asked otherwise.
-        QCOMPARE(style->look(), GlyphMenuStyle::Look::Automatic);
-
-        style->setLook(GlyphMenuStyle::Look::Classic);
-        game->setActiveAction(t.action(NewGame));
-        const Shot s(game);
-        const QRect r = s.item(t.action(NewGame));
-        QCOMPARE(r.height(), 22);
-        QCOMPARE(s.at(r.left() + 20, r.top()), s.c.face);
-        QCOMPARE(s.at(r.left() + 21, r.top()), s.c.highlight);
-        QCOMPARE(s.at(r.right(), r.bottom()), s.c.highlight);
-        QCOMPARE(s.at(r.left() + 1, r.top() + 2), s.c.hilight); // a raised cell around the picture
-        QCOMPARE(s.at(r.left() + 18, r.top() + 18), s.c.shadow);
-        const QPoint at = r.topLeft() + QPoint(2, 3);
-        QCOMPARE(s.pictureMismatches(NewGame, QRect(at, QSize(16, 15)), s.c.face, {{at, same}}), 0);
-        const QRect sep = s.item(game->actions().at(2));
-        QCOMPARE(sep.height(), 3);
-        QCOMPARE(s.at(sep.left(), sep.top() + 1), s.c.shadow);
-        QCOMPARE(s.at(exit.left() + 25, exit.top() + 1), s.c.face);
-    }
-
-    void underlinedLettersRunTheirItems() {
-        GuiTable t;
-        QMenu* game = shownMenu(popupOf(t, 0));
-        QSignalSpy triggered(game, &QMenu::triggered);
-        QSignalSpy exits(t.action(Exit), &QAction::triggered);
-        QTest::keyClick(game, Qt::Key_Q); // underlined nowhere
-        QCOMPARE(triggered.count(), 0);
-        QVERIFY(game->isVisible());
-        QTest::keyClick(game, Qt::Key_X);
-        QCOMPARE(exits.count(), 1);
-        QCOMPARE(triggered.count(), 1);
-
-        QMenu* images = shownMenu(popupOf(t, 1));
-        QTest::keyClick(images, Qt::Key_S); // a sub-menu's letter opens it
-        QTRY_VERIFY(images->actions().at(0)->menu()->isVisible());
-    }
-
+    // A greyed item is highlighted too, so that its prompt shows.
     void promptsFollowTheHighlightGreyedItemsToo() {
         GuiTable t;
         QStatusBar* bar = t.window->statusBar();
@@ -319,6 +280,11 @@ private slots:
         QTest::mouseMove(game, game->actionGeometry(t.action(TimedGame)).center() + QPoint(30, 0));
         QTRY_COMPARE(bar->currentMessage(),
                      QString("Display the Elapsed Time Since the Game Began"));
+        // The greyed item under the mouse is drawn as not highlighted.
+        const Shot s(game);
+        const QRect r = s.item(t.action(TimedGame));
+        QCOMPARE(s.at(r.left() + 25, r.top() + 2), TintTowardBlack(s.c.window, 0.02));
+        QCOMPARE(countDark(s.image, s.device(r.adjusted(31, 0, 0, 0))), 0);
         game->hide();
         QCOMPARE(bar->currentMessage(), QString("  "));
 
@@ -334,6 +300,19 @@ private slots:
         QTest::mouseMove(images, images->actionGeometry(custom).center());
         QTRY_VERIFY(!standard->isVisible());
         QCOMPARE(bar->currentMessage(), custom->statusTip());
+        images->hide();
+
+        // Letters run the items they underline, and open the sub-menus.
+        QSignalSpy triggered(shownMenu(game), &QMenu::triggered);
+        QSignalSpy exits(t.action(Exit), &QAction::triggered);
+        QTest::keyClick(game, Qt::Key_Q); // underlined nowhere
+        QCOMPARE(triggered.count(), 0);
+        QVERIFY(game->isVisible());
+        QTest::keyClick(game, Qt::Key_X);
+        QCOMPARE(exits.count(), 1);
+        QCOMPARE(triggered.count(), 1);
+        QTest::keyClick(shownMenu(images), Qt::Key_S);
+        QTRY_VERIFY(standard->isVisible());
     }
 };
 
