@@ -3,12 +3,14 @@
 #include "core/iconfile/iconfile.h"
 
 #include "support/iconfixtures.h"
-#include "support/pemodule.h"
+#include "support/nemodule.h"
 
 #include <QDir>
 #include <QTest>
 
+#include <cstring>
 #include <random>
+#include <tuple>
 
 #ifdef Q_OS_UNIX
 #include "support/fifowatch.h"
@@ -34,47 +36,62 @@ struct Damaged {
     QStringList groups; // what is left of them, as the rows of groupsMatchTheirIcoFiles
 };
 
+// The file offset of entry `i` of the resource directory a walk down a PE module's tree leads
+// to: entry path[0] of the root, then entry path[1] of the directory that leads to, and so on.
+std::size_t resourceEntry(const Bytes& pe, std::initializer_list<std::size_t> path, std::size_t i) {
+    const std::size_t header = readLe(pe, 0x3C);
+    std::size_t section = header + 24 + readLe(pe, header + 20, 2);
+    while (std::memcmp(&pe.at(section), ".rsrc", 6) != 0) {
+        section += 40;
+    }
+    const std::size_t root = readLe(pe, section + 20);
+    std::size_t at = root;
+    for (std::size_t step : path) {
+        at = root + (readLe(pe, at + 16 + 8 * step + 4) & 0x7FFFFFFF);
+    }
+    return at + 16 + 8 * i;
+}
+
+// From windres: the root lists RT_ICON (images 1 to 11), RT_STRING, RT_GROUP_ICON; groups
+// APPLE (a32), ZEBRA (bw), 3 (c4), 5 (t24 in German, then c8 in U.S. English), 7 (multi),
+// 12 (png). Group 5's U.S. English directory names image 9, its German one image 10.
+const QStringList kPeGroups = {"a32", "bw", "c4", "c8", "multi", "png"};
+
+// The windres module with entries renamed: each change is a path, an entry and its new name.
+Bytes renamed(std::initializer_list<
+              std::tuple<std::initializer_list<std::size_t>, std::size_t, std::uint32_t>>
+                  changes) {
+    Bytes pe = readIconFixture("icons32.dll");
+    for (const auto& [path, i, name] : changes) {
+        gemino::test::writeLe(pe, resourceEntry(pe, path, i), name, 4);
+    }
+    return pe;
+}
+
 // Modules whose directories loop, share a branch or are out of bounds; each fault should cost
 // only the groups or images behind it.
 std::vector<Damaged> damagedModules() {
     using Path = std::initializer_list<std::size_t>;
-    // Entry i of the directory at `from` made to lead to the directory at `to`.
-    const auto linked = [](Bytes bytes, Path from, std::size_t i, Path to) {
-        gemino::test::linkEntry(bytes, from, i, to);
-        return bytes;
-    };
-    // Built here: RT_ICON (root entry 0) holds images 1 to 4, RT_GROUP_ICON (entry 1) groups 1
-    // to 3 made of bw (image 1), c4 (images 2 and 3) and c8 (image 4).
-    std::vector<gemino::test::PeResource> resources;
-    for (const auto& [base, group, firstImage] :
-         {std::tuple{"bw", 1, 1}, std::tuple{"c4", 2, 2}, std::tuple{"c8", 3, 4}}) {
-        const auto made =
-            gemino::test::iconGroup(readIconFixture(QString(base) + ".ico"), std::uint16_t(group),
-                                    0x409, std::uint16_t(firstImage));
-        resources.insert(resources.end(), made.begin(), made.end());
-    }
-    const Bytes built = gemino::test::buildPeModule(resources);
-    // From windres: the root lists RT_ICON, RT_STRING, RT_GROUP_ICON; groups APPLE (a32),
-    // ZEBRA (bw), 3 (c4), 5 (c8 in U.S. English), 7 (multi), 12 (png).
     const Bytes pe = readIconFixture("icons32.dll");
-    const std::size_t groups = gemino::test::resourceDirectory(pe, {2});
+    // Entry i of the directory at `from` made to lead to the directory at `to`.
+    const auto linked = [&pe](Path from, std::size_t i, Path to) {
+        return patched(pe, resourceEntry(pe, from, i) + 4,
+                       0x80000000u | (resourceEntry(pe, to, 0) - resourceEntry(pe, {}, 0)));
+    };
     // The NE resource table starts with the alignment shift.
     const Bytes icl = readIconFixture("icons.icl");
     const std::size_t ne = readLe(icl, 0x3C) + readLe(icl, readLe(icl, 0x3C) + 0x24, 2);
     return {
-        {"sound tree", built, {"bw", "c4", "c8"}},
-        {"a group leads back to the root", linked(built, {1}, 1, {}), {"bw", "c8"}},
-        {"a group's language is a directory", linked(built, {1, 1}, 0, {1, 1}), {"bw", "c8"}},
-        {"two groups share their languages", linked(built, {1}, 2, {1, 0}), {"bw", "c4"}},
-        {"two images share their languages", linked(built, {0}, 3, {0, 0}), {"bw", "c4", ""}},
-        {"images lead back to the root", linked(built, {}, 0, {}), {"", "", ""}},
-        {"groups lead back to the root", linked(built, {}, 1, {}), {}},
-        {"windres: groups lead back to the root", linked(pe, {}, 2, {}), {}},
-        {"windres: a fourth level", linked(pe, {2, 0}, 0, {}), {"bw", "c4", "c8", "multi", "png"}},
-        {"windres: two groups share their languages",
-         linked(pe, {2}, 1, {2, 0}),
+        {"groups lead back to the root", linked({}, 2, {}), {}},
+        {"images lead back to the root", linked({}, 0, {}), {"", "", "", "", "", ""}},
+        {"a group's language leads to the root", linked({2, 0}, 0, {}), kPeGroups.mid(1)},
+        {"two groups share their languages",
+         linked({2}, 1, {2, 0}),
          {"a32", "c4", "c8", "multi", "png"}},
-        {"windres: directory of 65535 groups", patched(pe, groups + 14, 0xFFFF, 2), {}},
+        {"two images share their languages",
+         linked({0}, 8, {0, 0}),
+         {"a32", "bw", "c4", "", "multi", "png"}},
+        {"directory of 65535 groups", patched(pe, resourceEntry(pe, {2}, 0) - 2, 0xFFFF, 2), {}},
         {"NE shift 255", patched(icl, ne, 255, 2), {}},
     };
 }
@@ -88,9 +105,7 @@ bool sameImages(std::span<const unsigned char> ico, std::span<const unsigned cha
            std::equal(images.begin(), images.end(), expected.begin(), expected.end(),
                       [](const auto& a, const auto& b) {
                           return a.data.size() >= b.data.size() &&
-                                 std::ranges::equal(a.data.first(b.data.size()), b.data) &&
-                                 a.info.width == b.info.width && a.info.height == b.info.height &&
-                                 a.info.bitCount == b.info.bitCount && a.info.png == b.info.png;
+                                 std::ranges::equal(a.data.first(b.data.size()), b.data);
                       });
 }
 
@@ -138,11 +153,20 @@ private slots:
                 << readIconFixture(base + ".ico") << QStringList{base};
         }
         // PE: named groups first as the directory sorts them (APPLE, ZEBRA), then numbers
-        // ascending though declared 7, 3, 5, 12; group 5 once, in U.S. English though German
-        // (0x407) sorts first.
-        const QStringList pe = {"a32", "bw", "c4", "c8", "multi", "png"};
-        QTest::newRow("PE32") << readIconFixture("icons32.dll") << pe;
-        QTest::newRow("PE32+") << readIconFixture("icons64.dll") << pe;
+        // ascending though declared 7, 3, 5, 12; group 5 once. Of a group's or an image's
+        // languages Windows takes neutral, then U.S. English, then the first.
+        QTest::newRow("PE32") << readIconFixture("icons32.dll") << kPeGroups;
+        QTest::newRow("PE32+") << readIconFixture("icons64.dll") << kPeGroups;
+        QStringList german = kPeGroups;
+        german[3] = "t24";
+        QTest::newRow("group: neutral after U.S. English")
+            << renamed({{{2, 3}, 0, 0x409}, {{2, 3}, 1, 0}}) << kPeGroups;
+        QTest::newRow("group: neither") << renamed({{{2, 3}, 1, 0x809}}) << german;
+        // Image 10 (German, t24) renamed to 9, so image 9 comes in two languages.
+        QTest::newRow("image: neutral after U.S. English")
+            << renamed({{{0}, 9, 9}, {{0, 9}, 0, 0}}) << german;
+        QTest::newRow("image: U.S. English after another")
+            << renamed({{{0}, 9, 9}, {{0, 8}, 0, 0x807}, {{0, 9}, 0, 0x409}}) << german;
         // NE: table order, named or not (1, FLOWER, 2, 9), at offsets shifted by 4.
         QTest::newRow("NE icon library")
             << readIconFixture("icons.icl") << QStringList{"bw", "c4", "c8", "t24"};
@@ -171,39 +195,6 @@ private slots:
             }
         }
         QVERIFY(!file.groupAsIco(int(groups.size())));
-    }
-
-    // Group 1, or the one image it names, in several languages: the first in bw, the second
-    // in c8, the third in t24. Windows takes neutral, then U.S. English, then the first.
-    void languagesAsWindowsChooses() {
-        using gemino::test::splitIco;
-        const std::pair<std::vector<std::uint16_t>, QString> cases[] = {{{0x407, 0x409}, "c8"},
-                                                                        {{0x409, 0x407, 0}, "t24"},
-                                                                        {{0x407, 0x809}, "bw"},
-                                                                        {{0x807}, "bw"}};
-        for (const bool ofImage : {false, true}) {
-            for (const auto& [languages, chosen] : cases) {
-                std::vector<gemino::test::PeResource> resources;
-                for (std::size_t i = 0; i < languages.size(); ++i) {
-                    const Bytes ico =
-                        readIconFixture(QStringList{"bw", "c8", "t24"}[qsizetype(i)] + ".ico");
-                    const auto group = gemino::test::iconGroup(ico, 1, languages[i],
-                                                               std::uint16_t(ofImage ? 1 : i + 1));
-                    resources.insert(resources.end(), group.begin(),
-                                     group.end() - (ofImage ? 1 : 0));
-                }
-                if (ofImage) {
-                    resources.push_back({gemino::test::kRtGroupIcon, 1, 0x407,
-                                         splitIco(readIconFixture("bw.ico"), 1).directory});
-                }
-                const Bytes module = gemino::test::buildPeModule(resources);
-                auto file = gemino::iconfile::IconFile::fromBytes(module);
-                QCOMPARE(file.iconCount(), 1);
-                const auto ico = file.groupAsIco(0);
-                QVERIFY2(ico && sameImages(*ico, readIconFixture(chosen + ".ico")),
-                         qPrintable(chosen));
-            }
-        }
     }
 
     void damagedFilesStaySafe_data() {
@@ -273,12 +264,17 @@ private slots:
         const auto rebuilt = gemino::iconfile::IconFile::fromBytes(twice).groupAsIco(0);
         QVERIFY(rebuilt && icoImages(*rebuilt).size() == 1);
 
-        auto resources = gemino::test::iconGroup(readIconFixture("c8.ico"), 1, 0x409, 1);
-        const Bytes directory = resources.back().data;
+        // 64 groups of an NE module that all name the one large image of the first.
+        std::vector<gemino::test::NeGroup> groups = {{"", 1, readIconFixture("a32.ico")}};
         for (std::uint16_t group = 2; group <= 64; ++group) {
-            resources.push_back({gemino::test::kRtGroupIcon, group, 0x409, directory});
+            groups.push_back({"", group, readIconFixture("bw.ico")});
         }
-        const Bytes module = gemino::test::buildPeModule(resources);
+        Bytes module = gemino::test::buildNeModule(groups, 4);
+        const std::size_t table = 0x40 + readLe(module, 0x40 + 0x24, 2);
+        for (std::size_t group = 1; group < 64; ++group) { // after 64 images, the groups
+            const std::size_t directory = readLe(module, table + 2 + 16 + 12 * (64 + group), 2);
+            module = patched(module, (directory << 4) + 6 + 12, 1, 2);
+        }
         auto file = gemino::iconfile::IconFile::fromBytes(module);
         int handedOut = 0;
         for (int i = 0; i < file.iconCount(); ++i) {
