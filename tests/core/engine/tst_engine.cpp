@@ -1,6 +1,8 @@
+#include "core/board/geometry.h"
 #include "core/engine/game.h"
 #include "core/engine/random.h"
 #include "core/engine/scoreboard.h"
+#include "core/narration/narrator.h"
 #include "core/settings/settings.h"
 #include "support/fakepresentation.h"
 
@@ -20,6 +22,8 @@ struct Table {
         settings.columns = columns;
         settings.numberPlayers = players;
         settings.startupDirectory = "/games";
+        settings.player1Name = "Ann";
+        settings.player2Name = "Bob";
         screen.game = &game;
         random.setState(1);
         game.NewGame();
@@ -63,6 +67,39 @@ struct Table {
     FakeImageList images;
     Random random;
     Game game{settings, screen, images, random};
+};
+
+const char* const kPictures[] = {"heart", "club", "spade", "diamond"};
+
+QStringList texts(const std::vector<News>& news) {
+    QStringList out;
+    for (const News& item : news) {
+        out << QString::fromStdString(item.text);
+    }
+    return out;
+}
+
+// A game told from its deal on, its pairs side by side: cells 2k and 2k + 1 hold "heart",
+// "club", ... in turn. The screen takes a look before each wait, as the session does when the
+// view is about to wait.
+struct Story : Table {
+    explicit Story(int columns = 2, int players = 2) : Table(columns, players) {
+        sideBySide();
+        deal = texts(narrator.dealt(state()));
+        screen.beforeWait = [this] {
+            if (const auto news = narrator.observe(state()); !news.empty()) {
+                told << texts(news).join(' ');
+            }
+        };
+    }
+
+    // What an operation told before its waits; then what it told once it was over.
+    QStringList during() { return std::exchange(told, {}); }
+    QStringList after() { return texts(narrator.observe(state())); }
+
+    Narrator narrator{settings, [](int image) { return std::string(kPictures[image]); }};
+    QStringList deal;
+    QStringList told;
 };
 
 // 10 px a byte in the score font ('i' 5 px, so a column can be odd), 20 px in the banner font.
@@ -351,16 +388,6 @@ private slots:
         QVERIFY(t.screen.events.empty());
     }
 
-    void drawsFromStateOneMatchCheckValues() {
-        Random random;
-        random.setState(1);
-        for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358})
-            QCOMPARE(random.draw(), value);
-        random.setState(1);
-        for (int value : {1, 11, 3, 16, 11, 9, 6, 18})
-            QCOMPARE(random.RandomFrom1To(20), value);
-    }
-
     // Over all 32768 draws: 2 only from 24576 up; 1 three times as often as each other value;
     // always within 1 to n.
     void scaledDrawsFavourOne() {
@@ -465,6 +492,109 @@ private slots:
                      QString(c.texts));
             state.showingAll = true;
             QVERIFY(layoutScoreboard(state, settings, board, c.width, measure).empty());
+        }
+    }
+
+    void matchIsToldWhileItShowsAndScoredAfterItsFlashes() {
+        Story t;
+        QCOMPARE(t.deal,
+                 QStringList({"New game of 4 pairs in 4 rows, columns A to B. Ann to play."}));
+        t.game.OnBoardButton(0);
+        QCOMPARE(t.after(), QStringList({"A-1: heart."}));
+        t.game.OnBoardButton(1);
+        // Told at the first wait, with both pictures on the screen; the flashes tell nothing.
+        QCOMPARE(t.screen.count("wait 400"), 4);
+        QCOMPARE(t.during(), QStringList({"B-1: heart. A match for Ann."}));
+        QCOMPARE(t.after(), QStringList({"Ann scores 100 points, 100 in all. 3 pairs left."}));
+    }
+
+    void keyboardHalfChoiceWithoutACellIsTold() {
+        Story t;
+        t.game.OnBoardButton(1);
+        t.after();
+        // The uncovered cell again, or Esc: nothing is chosen.
+        for (const QString last : {"B", "!"}) {
+            t.type("1");
+            QCOMPARE(t.after(), QStringList({"Row 1."}));
+            t.type(last);
+            QCOMPARE(t.after(), QStringList({"No cell chosen."}));
+        }
+    }
+
+    void previewListsEveryCell() {
+        Story t(1, 1);
+        t.game.ShowAllImages();
+        QCOMPARE(t.during(), QStringList({"All pictures, for 5 seconds: A-1 heart; A-2 heart; "
+                                          "A-3 club; A-4 club."}));
+        QCOMPARE(t.after(), QStringList({"The pictures are covered again."}));
+    }
+
+    void timedOnePlayerGameEndsWithItsTime() {
+        Story t(1, 1);
+        t.game.ToggleTimedGame();
+        QCOMPARE(t.after(), QStringList({"Timed game on."}));
+        t.game.OnBoardButton(0);
+        for (int tick = 0; tick < 7; ++tick) {
+            t.game.OnTimer(kClockTimerId);
+        }
+        t.choose(1, 2);
+        t.during();
+        t.after();
+        t.game.OnBoardButton(3);
+        QCOMPARE(t.during(), QStringList({"A-4: club. A match for Ann.",
+                                          "Ann scores 150 points, 250 in all. All pairs found."}));
+        QCOMPARE(t.after(), QStringList({"Game over. Ann Wins! 250 points. Time 0:07."}));
+    }
+
+    void resultsOfTwoPlayers() {
+        for (const auto& [first, second, told] :
+             {std::tuple{700, 450, "Game over. Ann Wins! 700 to 450."},
+              {300, 500, "Game over. Bob Wins! 500 to 300."},
+              {600, 600, "Game over. Game is a Tie, 600 to 600."}}) {
+            Story t;
+            GameState s;
+            s.scores = {first, second};
+            t.narrator.dealt(s);
+            s.gameOver = true;
+            QCOMPARE(texts(t.narrator.observe(s)), QStringList{told});
+        }
+    }
+
+    void cellsLabelsAndRepaintAreas() {
+        BoardGeometry g{8, 50, 12};
+        for (const auto& [cell, x, y, label] :
+             {std::tuple{0, 10, 10, "A-1"}, {9, 72, 72, "B-2"}, {31, 444, 196, "H-4"}}) {
+            QCOMPARE(ButtonX(g, cell), x);
+            QCOMPARE(ButtonY(g, cell), y);
+            QCOMPARE(cellLabel(g, cell), std::string(label));
+        }
+        QCOMPARE(cellRepaintRects(g, 9)[0], (Rect{72, 72, 122, 122}));
+        QCOMPARE(cellRepaintRects(g, 9)[1], (Rect{10, 122, 184, 134}));
+        QCOMPARE(cellRepaintRects(g, 8)[1].left, 0); // never left of the window
+        // An image text is centred under its cell; the odd pixel goes to the right.
+        QCOMPARE(cellTextRect(g, 1, 91, 12), (Rect{52, 60, 143, 72}));
+        g.columns = 1;
+        QCOMPARE(cellLabel(g, 3), std::string("A-4"));
+        QCOMPARE(ButtonX(g, 3), 10);
+        g.columns = 10;
+        QCOMPARE(cellLabel(g, 39), std::string("J-4"));
+    }
+
+    // Edges 2 wide and 3 high, caption 19, menu 20, spacing 12: availW = W - 8,
+    // usedW = (c - 1) * 12 + 32, availH = H - 11, usedH = 3 * 20 + 48 + 19 + 2 * 48 = 223. Each
+    // side decides once where it divides evenly and once a pixel short of the next size, so no
+    // term can be a pixel off unseen.
+    void maximizeFillsTheWindow() {
+        // clang-format off
+        const struct { int columns, width, height, size; } cases[] = {
+            {8, 2000, 634, 100}, {8, 2000, 637, 100}, {8, 604, 2000, 60}, {8, 611, 2000, 60},
+            {1, 476, 2000, 100}, // one column counts as four
+            {8, 100, 100, -33},  // truncated toward zero
+        };
+        // clang-format on
+        for (const auto& c : cases) {
+            const WindowMetrics m{2, 3, 19, 20, c.width, c.height};
+            QCOMPARE(MaximizeButtonSize(m, c.columns, 12), c.size);
         }
     }
 };
