@@ -1,4 +1,6 @@
+#include "core/imagesets/imagedescription.h"
 #include "core/imagesets/imsformat.h"
+#include "core/imagesets/standardsets.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -69,9 +71,10 @@ private slots:
         QTest::newRow("each line Windows-1252 unless it is UTF-8")
             << I32(1) + I32(2) + "C:\\Bilder\\K\xE4se \x80.ico\n" + QString("Été ☀\n").toUtf8()
             << St::Ok << QStringList{"2|C:\\Bilder\\Käse €.ico|Été ☀"} << false;
-        // Every entry takes at least 6 bytes: 3 entries need 18 after the count.
+        // Every entry takes at least 6 bytes: the count promises far more than the file holds.
         QTest::newRow("count larger than the file could hold")
-            << I32(3) + I32(0) + "a\nb\n" + I32(0) << St::Truncated << QStringList{"0|a|b"} << true;
+            << I32(100000) + I32(0) + "a\nb\n" + I32(0) << St::Truncated << QStringList{"0|a|b"}
+            << true;
         QTest::newRow("count the file could hold, ending part-way")
             << I32(2) + I32(0) + "a\nb\n" + I32(0) + "c" << St::Truncated << QStringList{"0|a|b"}
             << false;
@@ -131,6 +134,33 @@ private slots:
         QVERIFY(reached > 0);
         QCOMPARE(readAll(file), before);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.ims"});
+    }
+
+    void picturesInWords_data() {
+        // A standard set and an index, or an entry's text, its file and its icon index.
+        QTest::addColumn<QStringList>("image");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("misc") << QStringList{"misc"} << 19 << "spade";
+        QTest::newRow("traffic") << QStringList{"traffic"} << 19 << "ignition key";
+        QTest::newRow("flag, any case") << QStringList{"FLAGS"} << 3 << "flag of Canada";
+        QTest::newRow("unknown set") << QStringList{"bogus"} << 0 << "";
+        QTest::newRow("past the end") << QStringList{"misc"} << 20 << "";
+        QTest::newRow("text wins") << QStringList{"Grandma", "/p/a.bmp"} << -1 << "Grandma";
+        QTest::newRow("icon") << QStringList{"", "C:\\Windows\\shell32.dll"} << 4
+                              << "shell32, icon 4";
+        QTest::newRow("picture") << QStringList{"", "/x.y/sunset.jpeg"} << -1 << "sunset";
+        QTest::newRow("dot file") << QStringList{"", "/x/.hidden"} << -1 << ".hidden";
+        QTest::newRow("no name") << QStringList{"", "/x/"} << 1 << "picture, icon 1";
+    }
+    void picturesInWords() {
+        QFETCH(QStringList, image);
+        QFETCH(int, index);
+        const std::string words =
+            image.size() == 1
+                ? standardImageDescription(image[0].toStdString(), index)
+                : describeFileImage(image[0].toStdString(), image[1].toStdString(), index);
+        QTEST(QString::fromStdString(words), "words");
     }
 };
 
