@@ -251,9 +251,7 @@ private slots:
 
         Bytes dib = patched(patched(patched(Bytes(48), 0, 40), 4, 1), 8, 2);
         dib = patched(patched(dib, 12, 1, 2), 14, 32, 2);
-        dib[40] = 0x30; // blue, green, red, alpha 0; then an all-opaque mask
-        dib[41] = 0x20;
-        dib[42] = 0x10;
+        std::copy_n("\x30\x20\x10", 3, dib.begin() + 40); // blue, green, red; alpha 0
         std::uint32_t pixel = 0;
         QVERIFY(gemino::iconfile::decodeDib(dib, &pixel, 1));
         QCOMPARE(pixel, 0xFF102030u);
