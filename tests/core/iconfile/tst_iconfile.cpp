@@ -139,6 +139,8 @@ private slots:
         for (const char* none : {"noicons.dll", "pic.bmp", "pic.svg", "generate.sh"}) {
             QTest::newRow(none) << readIconFixture(none) << QStringList{};
         }
+        QTest::newRow("ICO naming an image past its end")
+            << patched(readIconFixture("bw.ico"), 18, 0x10000) << QStringList{};
         // Modules whose directories loop, share a branch or are out of bounds: each fault costs
         // only the groups or images behind it. Entry i of the directory at `from` made to lead to
         // the directory at `to`:

@@ -12,11 +12,16 @@
 
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include "support/fifowatch.h"
+#endif
 
 using namespace gemino;
 
@@ -165,6 +170,9 @@ private slots:
         QTest::newRow("each line Windows-1252 unless it is UTF-8")
             << le32(1) + le32(2) + "C:\\Bilder\\K\xE4se \x80.ico\n" + QString("Été ☀\n").toUtf8()
             << St::Ok << QStringList{"2|C:\\Bilder\\Käse €.ico|Été ☀"} << false;
+        QTest::newRow("overlong UTF-8 is Windows-1252")
+            << le32(1) + le32(0) + "\xC0\xAF\nok\n"
+            << St::Ok << QStringList{"0|À¯|ok"} << false;
         // Every entry takes at least 6 bytes: the count promises far more than the file holds.
         QTest::newRow("count larger than the file could hold")
             << le32(100000) + le32(0) + "a\nb\n" + le32(0) << St::Truncated << QStringList{"0|a|b"}
@@ -203,6 +211,24 @@ private slots:
         QVERIFY(saveImageSetFile(file.toStdString(), entries).ok());
         QCOMPARE(readAll(file), le32(3) + le32(-2) + "/p/\xC3\xA4.bmp\nME_NONE\n" + le32(0) +
                                     "x\nme_none\n" + le32(1) + "C:\\b.ico\ntwo  \xE2\x82\xAC\n");
+
+        // Saved through a link, the file it names is replaced and keeps its permissions.
+        namespace fs = std::filesystem;
+        const auto kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+        fs::permissions(file.toStdString(), kept);
+        const std::string link = dir_.filePath("link.ims").toStdString();
+        fs::create_symlink(file.toStdString(), link);
+        QVERIFY(saveImageSetFile(link, {}).ok());
+        QVERIFY(fs::is_symlink(link));
+        QCOMPARE(readAll(file), le32(0));
+        QCOMPARE(fs::status(file.toStdString()).permissions(), kept);
+#ifdef Q_OS_UNIX
+        // Never opened: reading a FIFO without a writer would block.
+        gemino::test::FifoWatch fifo(QStringLiteral("fifo.ims"));
+        QCOMPARE(readImageSetFile(QFile::encodeName(fifo.path()).toStdString()).status,
+                 ImsReadStatus::NotAFile);
+        QVERIFY(!fifo.readerSeen());
+#endif
     }
 
     void failedSavesLeaveThePreviousFileWhole() {
