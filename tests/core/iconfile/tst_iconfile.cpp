@@ -205,11 +205,13 @@ private slots:
     // 32-bit image without alpha is drawn through its mask.
     void limitsHoldOnCraftedInput() {
         using gemino::iconfile::icoImages;
-        const auto png = [](std::uint32_t side, std::size_t size) {
+        // A square PNG, or one of `side` x `height`.
+        const auto png = [](std::uint32_t side, std::size_t size, std::uint32_t height = 0) {
             Bytes bytes = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,
                            0,    0,   0,   13,  'I',  'H',  'D',  'R'};
-            for (const int shift : {24, 16, 8, 0, 24, 16, 8, 0}) {
-                bytes.push_back(static_cast<unsigned char>(side >> shift));
+            for (const int shift : {24, 16, 8, 0, 56, 48, 40, 32}) {
+                const std::uint64_t sides = (std::uint64_t{height ? height : side} << 32) | side;
+                bytes.push_back(static_cast<unsigned char>(sides >> shift));
             }
             bytes.resize(size);
             return bytes;
@@ -224,7 +226,8 @@ private slots:
             bytes.insert(bytes.end(), image.begin(), image.end());
             return bytes;
         };
-        QCOMPARE(icoImages(ico(png(2000, 20000), 1, 1)).size(), std::size_t(0));
+        QCOMPARE(icoImages(ico(png(2000, 20000, 16), 1, 1)).size(), std::size_t(0));
+        QCOMPARE(icoImages(ico(png(16, 20000, 2000), 1, 1)).size(), std::size_t(0));
         QCOMPARE(icoImages(ico(png(1000, 100), 1, 1)).size(), std::size_t(0));
         QCOMPARE(icoImages(ico(png(1024, 4096), 5, 5)).size(), std::size_t(4));
         QCOMPARE(icoImages(ico(png(16, 100), 1, 0xFFFF)).size(), std::size_t(1));
