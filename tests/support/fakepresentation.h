@@ -4,6 +4,7 @@
 #include "core/engine/presentation.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ public:
         record("update " + std::to_string(s.firstPick) + ' ' + std::to_string(s.secondPick));
     }
     void wait(int ms) override {
+        if (beforeWait) {
+            beforeWait();
+        }
         record("wait " + std::to_string(ms));
         now += ms;
     }
@@ -68,6 +72,7 @@ public:
     }
 
     const gemino::Game* game = nullptr;
+    std::function<void()> beforeWait;
     int now = 0;
     bool clockRunning = false;
     int highlightRow = -1;

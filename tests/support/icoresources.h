@@ -1,7 +1,7 @@
 #pragma once
 
 // Little-endian fields, and icon files split into the resources a module stores them as; the
-// module builders (nemodule.h, pemodule.h) and the icon reader's tests share them.
+// NE module builder (nemodule.h) and the icon reader's tests share them.
 
 #include <algorithm>
 #include <cstdint>

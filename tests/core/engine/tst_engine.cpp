@@ -1,6 +1,10 @@
+#include "core/board/geometry.h"
 #include "core/engine/game.h"
 #include "core/engine/random.h"
 #include "core/engine/scoreboard.h"
+#include "core/narration/narrator.h"
+#include "core/records/records.h"
+#include "core/settings/memorysettingsstore.h"
 #include "core/settings/settings.h"
 #include "support/fakepresentation.h"
 
@@ -20,6 +24,8 @@ struct Table {
         settings.columns = columns;
         settings.numberPlayers = players;
         settings.startupDirectory = "/games";
+        settings.player1Name = "Ann";
+        settings.player2Name = "Bob";
         screen.game = &game;
         random.setState(1);
         game.NewGame();
@@ -63,6 +69,39 @@ struct Table {
     FakeImageList images;
     Random random;
     Game game{settings, screen, images, random};
+};
+
+const char* const kPictures[] = {"heart", "club", "spade", "diamond"};
+
+QStringList texts(const std::vector<News>& news) {
+    QStringList out;
+    for (const News& item : news) {
+        out << QString::fromStdString(item.text);
+    }
+    return out;
+}
+
+// A game told from its deal on, its pairs side by side: cells 2k and 2k + 1 hold "heart",
+// "club", ... in turn. The screen takes a look before each wait, as the session does when the
+// view is about to wait.
+struct Story : Table {
+    explicit Story(int columns = 2, int players = 2) : Table(columns, players) {
+        sideBySide();
+        deal = texts(narrator.dealt(state()));
+        screen.beforeWait = [this] {
+            if (const auto news = narrator.observe(state()); !news.empty()) {
+                told << texts(news).join(' ');
+            }
+        };
+    }
+
+    // What an operation told before its waits; then what it told once it was over.
+    QStringList during() { return std::exchange(told, {}); }
+    QStringList after() { return texts(narrator.observe(state())); }
+
+    Narrator narrator{settings, [](int image) { return std::string(kPictures[image]); }};
+    QStringList deal;
+    QStringList told;
 };
 
 // 10 px a byte in the score font ('i' 5 px, so a column can be odd), 20 px in the banner font.
@@ -351,16 +390,6 @@ private slots:
         QVERIFY(t.screen.events.empty());
     }
 
-    void drawsFromStateOneMatchCheckValues() {
-        Random random;
-        random.setState(1);
-        for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358})
-            QCOMPARE(random.draw(), value);
-        random.setState(1);
-        for (int value : {1, 11, 3, 16, 11, 9, 6, 18})
-            QCOMPARE(random.RandomFrom1To(20), value);
-    }
-
     // Over all 32768 draws: 2 only from 24576 up; 1 three times as often as each other value;
     // always within 1 to n.
     void scaledDrawsFavourOne() {
@@ -466,6 +495,221 @@ private slots:
             state.showingAll = true;
             QVERIFY(layoutScoreboard(state, settings, board, c.width, measure).empty());
         }
+    }
+
+    void matchIsToldWhileItShowsAndScoredAfterItsFlashes() {
+        Story t;
+        QCOMPARE(t.deal,
+                 QStringList({"New game of 4 pairs in 4 rows, columns A to B. Ann to play."}));
+        t.game.OnBoardButton(0);
+        QCOMPARE(t.after(), QStringList({"A-1: heart."}));
+        t.game.OnBoardButton(1);
+        // Told at the first wait, with both pictures on the screen; the flashes tell nothing.
+        QCOMPARE(t.screen.count("wait 400"), 4);
+        QCOMPARE(t.during(), QStringList({"B-1: heart. A match for Ann."}));
+        QCOMPARE(t.after(), QStringList({"Ann scores 100 points, 100 in all. 3 pairs left."}));
+    }
+
+    void keyboardHalfChoiceWithoutACellIsTold() {
+        Story t;
+        t.game.OnBoardButton(1);
+        t.after();
+        // The uncovered cell again, or Esc: nothing is chosen.
+        for (const QString last : {"B", "!"}) {
+            t.type("1");
+            QCOMPARE(t.after(), QStringList({"Row 1."}));
+            t.type(last);
+            QCOMPARE(t.after(), QStringList({"No cell chosen."}));
+        }
+    }
+
+    void previewListsEveryCell() {
+        Story t(1, 1);
+        t.game.ShowAllImages();
+        QCOMPARE(t.during(), QStringList({"All pictures, for 5 seconds: A-1 heart; A-2 heart; "
+                                          "A-3 club; A-4 club."}));
+        QCOMPARE(t.after(), QStringList({"The pictures are covered again."}));
+    }
+
+    void timedOnePlayerGameEndsWithItsTime() {
+        Story t(1, 1);
+        t.game.ToggleTimedGame();
+        QCOMPARE(t.after(), QStringList({"Timed game on."}));
+        t.game.OnBoardButton(0);
+        for (int tick = 0; tick < 7; ++tick) {
+            t.game.OnTimer(kClockTimerId);
+        }
+        t.choose(1, 2);
+        t.during();
+        t.after();
+        t.game.OnBoardButton(3);
+        QCOMPARE(t.during(), QStringList({"A-4: club. A match for Ann.",
+                                          "Ann scores 150 points, 250 in all. All pairs found."}));
+        QCOMPARE(t.after(), QStringList({"Game over. Ann Wins! 250 points. Time 0:07."}));
+    }
+
+    void resultsOfTwoPlayers() {
+        for (const auto& [first, second, told] :
+             {std::tuple{700, 450, "Game over. Ann Wins! 700 to 450."},
+              {300, 500, "Game over. Bob Wins! 500 to 300."},
+              {600, 600, "Game over. Game is a Tie, 600 to 600."}}) {
+            Story t;
+            GameState s;
+            s.scores = {first, second};
+            t.narrator.dealt(s);
+            s.gameOver = true;
+            QCOMPARE(texts(t.narrator.observe(s)), QStringList{told});
+        }
+    }
+
+    void cellsLabelsAndRepaintAreas() {
+        BoardGeometry g{8, 50, 12};
+        for (const auto& [cell, x, y, label] :
+             {std::tuple{0, 10, 10, "A-1"}, {9, 72, 72, "B-2"}, {31, 444, 196, "H-4"}}) {
+            QCOMPARE(ButtonX(g, cell), x);
+            QCOMPARE(ButtonY(g, cell), y);
+            QCOMPARE(cellLabel(g, cell), std::string(label));
+        }
+        QCOMPARE(cellRepaintRects(g, 9)[0], (Rect{72, 72, 122, 122}));
+        QCOMPARE(cellRepaintRects(g, 9)[1], (Rect{10, 122, 184, 134}));
+        QCOMPARE(cellRepaintRects(g, 8)[1].left, 0); // never left of the window
+        // An image text is centred under its cell; the odd pixel goes to the right.
+        QCOMPARE(cellTextRect(g, 1, 91, 12), (Rect{52, 60, 143, 72}));
+        g.columns = 1;
+        QCOMPARE(cellLabel(g, 3), std::string("A-4"));
+        QCOMPARE(ButtonX(g, 3), 10);
+        g.columns = 10;
+        QCOMPARE(cellLabel(g, 39), std::string("J-4"));
+    }
+
+    // Edges 2 wide and 3 high, caption 19, menu 20, spacing 12: availW = W - 8,
+    // usedW = (c - 1) * 12 + 32, availH = H - 11, usedH = 3 * 20 + 48 + 19 + 2 * 48 = 223. Each
+    // side decides once where it divides evenly and once a pixel short of the next size, so no
+    // term can be a pixel off unseen.
+    void maximizeFillsTheWindow() {
+        // clang-format off
+        const struct { int columns, width, height, size; } cases[] = {
+            {8, 2000, 634, 100}, {8, 2000, 637, 100}, {8, 604, 2000, 60}, {8, 611, 2000, 60},
+            {1, 476, 2000, 100}, // one column counts as four
+            {8, 100, 100, -33},  // truncated toward zero
+        };
+        // clang-format on
+        for (const auto& c : cases) {
+            const WindowMetrics m{2, 3, 19, 20, c.width, c.height};
+            QCOMPARE(MaximizeButtonSize(m, c.columns, 12), c.size);
+        }
+    }
+
+    // Against a record of 3 misses in 60 seconds: "fewer misses? faster? record after".
+    void gameAgainstRecord() {
+        for (const auto& [misses, timed, seconds, result] :
+             {std::tuple{2, false, 0, "1 0 2/60"},
+              {3, true, 60, "0 0 3/60"}, // equal is no record
+              {5, true, 59, "0 1 3/59"},
+              {5, false, 1, "0 0 3/60"}}) { // untimed never beats a time
+            const RecordUpdate u = compareWithRecord({3, 60}, {misses, timed, seconds});
+            QCOMPARE(QString("%1 %2 %3/%4")
+                         .arg(u.fewerMisses)
+                         .arg(u.fasterTime)
+                         .arg(u.record.fewestMisses)
+                         .arg(u.record.bestSeconds),
+                     QString(result));
+        }
+        // A first untimed game sets the misses and leaves the time open.
+        QCOMPARE(compareWithRecord({}, {4, false, 0}).record, (BoardRecord{4, -1}));
+    }
+
+    // Games with two players for a while are played through the window in tst_records.
+    void onlyGamesOnePlayerFromDealToEndCount() {
+        GameTally tally;
+        tally.dealt(1);
+        tally.missed();
+        tally.playersSet(1); // chosen again: still one player
+        const auto game = tally.finished(true, 42);
+        QVERIFY(game && game->misses == 1 && game->timed && game->seconds == 42);
+        QVERIFY2(!tally.finished(true, 42), "a game is submitted once");
+    }
+
+    // A separator in a name would make a group of it in the settings file.
+    void anyPathIsAKeyWithoutSeparators() {
+        const std::string path = "C:\\Games/100% sure/zo\u00EB/\u2603=[x];#a b.c.ims";
+        MemorySettingsStore store;
+        RecordBook book(store);
+        QVERIFY(book.submit({path, 5}, {3, false, 0}).fewerMisses);
+        for (const auto& [name, value] : store.values()) {
+            QVERIFY2(name.find_first_of("/\\") == std::string::npos, name.c_str());
+        }
+        const auto all = book.all();
+        QCOMPARE(all.size(), std::size_t(1));
+        QCOMPARE(all[0].first, (BoardKey{path, 5}));
+        QCOMPARE(all[0].second.fewestMisses, 3);
+    }
+
+    void recordsAreStoredUnderReadableNamesOnlyWhenBetter() {
+        MemorySettingsStore store;
+        RecordBook book(store);
+        QVERIFY(book.submit({"misc", 8}, {5, true, 95}).improved());
+        QCOMPARE(store.ReadInt("misc.8.Misses", -1), 5);
+        QCOMPARE(store.ReadInt("misc.8.Seconds", -1), 95);
+        const int writes = store.writeCount();
+        QVERIFY(!book.submit({"misc", 8}, {6, true, 100}).improved());
+        QCOMPARE(store.writeCount(), writes);
+
+        book.submit({"/sets/a.ims", 3}, {1, false, 0});
+        QCOMPARE(store.ReadInt("file-%2Fsets%2Fa%2Eims.3.Misses", -1), 1);
+        QCOMPARE(store.ReadString("Boards", ""), std::string("misc.8 file-%2Fsets%2Fa%2Eims.3"));
+        for (const BoardKey& key : {BoardKey{"misc", 2}, BoardKey{"computer", 10},
+                                    BoardKey{"/a.icl", 9}, BoardKey{"flags", 4}}) {
+            book.submit(key, {1, false, 0});
+        }
+        // Standard sets in menu order, then custom sets by path; each by its columns.
+        QStringList order;
+        for (const auto& [key, record] : book.all()) {
+            order << QString::fromStdString(imageSetTitle(key)) + " " +
+                         QString::number(key.columns);
+        }
+        QCOMPARE(order, QStringList({"Computer 10", "Flags 4", "Miscellaneous 2", "Miscellaneous 8",
+                                     "a.icl 9", "a.ims 3"}));
+        book.clear();
+        QVERIFY(book.all().empty());
+        QVERIFY2(store.values().empty(), "clearing leaves nothing behind");
+    }
+
+    void damagedStoreReadsAsNoRecord() {
+        MemorySettingsStore store;
+        store.WriteString("Boards", "misc.8  misc.8 bogus.3 misc.11 file-%2f.2 file-misc.2 "
+                                    "traffic.4 misc.08 " +
+                                        std::string(20000, 'a') + ".1 computer.1");
+        store.WriteInt("misc.8.Misses", -7);
+        store.WriteInt("misc.8.Seconds", 30);
+        store.WriteString("traffic.4.Misses", "three");
+        store.WriteInt("computer.1.Misses", 2);
+        store.WriteInt("misc.08.Misses", 1);
+        RecordBook book(store);
+        QStringList listed;
+        for (const auto& [key, record] : book.all()) {
+            listed << QString("%1=%2/%3")
+                          .arg(QString::fromStdString(RecordBook::boardName(key)))
+                          .arg(record.fewestMisses)
+                          .arg(record.bestSeconds);
+        }
+        QCOMPARE(listed, QStringList({"computer.1=2/-1", "misc.8=-1/30"}));
+        QVERIFY(book.submit({"misc", 8}, {12, false, 0}).fewerMisses);
+    }
+
+    void boardsAndMessages() {
+        GameSettings settings;
+        settings.standardSetName = "Flags";
+        settings.columns = 4;
+        QCOMPARE(boardKeyOf(settings), (BoardKey{"flags", 4}));
+        settings.customSetPath = "C:\\sets\\birds.ims";
+        QCOMPARE(boardKeyOf(settings), (BoardKey{"C:\\sets\\birds.ims", 4}));
+
+        RecordUpdate update{true, true, {2, 65}};
+        QCOMPARE(newRecordMessage({"misc", 1}, update),
+                 std::string("New record on Miscellaneous, 1 column: 2 misses, best time 1:05."));
+        QCOMPARE(newRecordMessage({"misc", 1}, {}), std::string());
+        QCOMPARE(formatMisses(0) + ", " + formatMisses(1), std::string("no misses, 1 miss"));
     }
 };
 

@@ -3,12 +3,13 @@
 #include "core/iconfile/iconfile.h"
 
 #include "support/iconfixtures.h"
-#include "support/pemodule.h"
+#include "support/nemodule.h"
 
-#include <QDir>
 #include <QTest>
 
+#include <cstring>
 #include <random>
+#include <tuple>
 
 #ifdef Q_OS_UNIX
 #include "support/fifowatch.h"
@@ -19,7 +20,6 @@ Q_DECLARE_METATYPE(Bytes)
 
 namespace {
 
-using gemino::test::iconFixture;
 using gemino::test::readIconFixture;
 using gemino::test::readLe;
 
@@ -28,55 +28,36 @@ Bytes patched(Bytes b, std::size_t at, std::uint32_t v, int n = 4) {
     return b;
 }
 
-struct Damaged {
-    const char* name;
-    Bytes bytes;
-    QStringList groups; // what is left of them, as the rows of groupsMatchTheirIcoFiles
-};
-
-// Modules whose directories loop, share a branch or are out of bounds; each fault should cost
-// only the groups or images behind it.
-std::vector<Damaged> damagedModules() {
-    using Path = std::initializer_list<std::size_t>;
-    // Entry i of the directory at `from` made to lead to the directory at `to`.
-    const auto linked = [](Bytes bytes, Path from, std::size_t i, Path to) {
-        gemino::test::linkEntry(bytes, from, i, to);
-        return bytes;
-    };
-    // Built here: RT_ICON (root entry 0) holds images 1 to 4, RT_GROUP_ICON (entry 1) groups 1
-    // to 3 made of bw (image 1), c4 (images 2 and 3) and c8 (image 4).
-    std::vector<gemino::test::PeResource> resources;
-    for (const auto& [base, group, firstImage] :
-         {std::tuple{"bw", 1, 1}, std::tuple{"c4", 2, 2}, std::tuple{"c8", 3, 4}}) {
-        const auto made =
-            gemino::test::iconGroup(readIconFixture(QString(base) + ".ico"), std::uint16_t(group),
-                                    0x409, std::uint16_t(firstImage));
-        resources.insert(resources.end(), made.begin(), made.end());
+// The file offset of entry `i` of the resource directory a walk down a PE module's tree leads
+// to: entry path[0] of the root, then entry path[1] of the directory that leads to, and so on.
+std::size_t resourceEntry(const Bytes& pe, std::initializer_list<std::size_t> path, std::size_t i) {
+    const std::size_t header = readLe(pe, 0x3C);
+    std::size_t section = header + 24 + readLe(pe, header + 20, 2);
+    while (std::memcmp(&pe.at(section), ".rsrc", 6) != 0) {
+        section += 40;
     }
-    const Bytes built = gemino::test::buildPeModule(resources);
-    // From windres: the root lists RT_ICON, RT_STRING, RT_GROUP_ICON; groups APPLE (a32),
-    // ZEBRA (bw), 3 (c4), 5 (c8 in U.S. English), 7 (multi), 12 (png).
-    const Bytes pe = readIconFixture("icons32.dll");
-    const std::size_t groups = gemino::test::resourceDirectory(pe, {2});
-    // The NE resource table starts with the alignment shift.
-    const Bytes icl = readIconFixture("icons.icl");
-    const std::size_t ne = readLe(icl, 0x3C) + readLe(icl, readLe(icl, 0x3C) + 0x24, 2);
-    return {
-        {"sound tree", built, {"bw", "c4", "c8"}},
-        {"a group leads back to the root", linked(built, {1}, 1, {}), {"bw", "c8"}},
-        {"a group's language is a directory", linked(built, {1, 1}, 0, {1, 1}), {"bw", "c8"}},
-        {"two groups share their languages", linked(built, {1}, 2, {1, 0}), {"bw", "c4"}},
-        {"two images share their languages", linked(built, {0}, 3, {0, 0}), {"bw", "c4", ""}},
-        {"images lead back to the root", linked(built, {}, 0, {}), {"", "", ""}},
-        {"groups lead back to the root", linked(built, {}, 1, {}), {}},
-        {"windres: groups lead back to the root", linked(pe, {}, 2, {}), {}},
-        {"windres: a fourth level", linked(pe, {2, 0}, 0, {}), {"bw", "c4", "c8", "multi", "png"}},
-        {"windres: two groups share their languages",
-         linked(pe, {2}, 1, {2, 0}),
-         {"a32", "c4", "c8", "multi", "png"}},
-        {"windres: directory of 65535 groups", patched(pe, groups + 14, 0xFFFF, 2), {}},
-        {"NE shift 255", patched(icl, ne, 255, 2), {}},
-    };
+    const std::size_t root = readLe(pe, section + 20);
+    std::size_t at = root;
+    for (std::size_t step : path) {
+        at = root + (readLe(pe, at + 16 + 8 * step + 4) & 0x7FFFFFFF);
+    }
+    return at + 16 + 8 * i;
+}
+
+// From windres: the root lists RT_ICON (images 1 to 11), RT_STRING, RT_GROUP_ICON; groups
+// APPLE (a32), ZEBRA (bw), 3 (c4), 5 (t24 in German, then c8 in U.S. English), 7 (multi),
+// 12 (png). Group 5's U.S. English directory names image 9, its German one image 10.
+const QStringList kPeGroups = {"a32", "bw", "c4", "c8", "multi", "png"};
+
+// The windres module with entries renamed: each change is a path, an entry and its new name.
+Bytes renamed(std::initializer_list<
+              std::tuple<std::initializer_list<std::size_t>, std::size_t, std::uint32_t>>
+                  changes) {
+    Bytes pe = readIconFixture("icons32.dll");
+    for (const auto& [path, i, name] : changes) {
+        gemino::test::writeLe(pe, resourceEntry(pe, path, i), name, 4);
+    }
+    return pe;
 }
 
 // Whether an ICO stream holds the images of another, byte for byte and in order; an NE module
@@ -88,9 +69,7 @@ bool sameImages(std::span<const unsigned char> ico, std::span<const unsigned cha
            std::equal(images.begin(), images.end(), expected.begin(), expected.end(),
                       [](const auto& a, const auto& b) {
                           return a.data.size() >= b.data.size() &&
-                                 std::ranges::equal(a.data.first(b.data.size()), b.data) &&
-                                 a.info.width == b.info.width && a.info.height == b.info.height &&
-                                 a.info.bitCount == b.info.bitCount && a.info.png == b.info.png;
+                                 std::ranges::equal(a.data.first(b.data.size()), b.data);
                       });
 }
 
@@ -128,8 +107,8 @@ class TestIconFile : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each group is the images of the .ico file it was made of, in order; damage to a module
-    // costs only the groups or images behind it ("": a group with no image left).
+    // Each group is the images of the .ico file it was made of, in order ("": a group with no
+    // image left), and no cut or damaged copy of the file hands out a group that is not sound.
     void groupsMatchTheirIcoFiles_data() {
         QTest::addColumn<Bytes>("bytes");
         QTest::addColumn<QStringList>("groups"); // the .ico files they came from, in order
@@ -138,11 +117,20 @@ private slots:
                 << readIconFixture(base + ".ico") << QStringList{base};
         }
         // PE: named groups first as the directory sorts them (APPLE, ZEBRA), then numbers
-        // ascending though declared 7, 3, 5, 12; group 5 once, in U.S. English though German
-        // (0x407) sorts first.
-        const QStringList pe = {"a32", "bw", "c4", "c8", "multi", "png"};
-        QTest::newRow("PE32") << readIconFixture("icons32.dll") << pe;
-        QTest::newRow("PE32+") << readIconFixture("icons64.dll") << pe;
+        // ascending though declared 7, 3, 5, 12; group 5 once. Of a group's or an image's
+        // languages Windows takes neutral, then U.S. English, then the first.
+        QTest::newRow("PE32") << readIconFixture("icons32.dll") << kPeGroups;
+        QTest::newRow("PE32+") << readIconFixture("icons64.dll") << kPeGroups;
+        QStringList german = kPeGroups;
+        german[3] = "t24";
+        QTest::newRow("group: neutral after U.S. English")
+            << renamed({{{2, 3}, 0, 0x409}, {{2, 3}, 1, 0}}) << kPeGroups;
+        QTest::newRow("group: neither") << renamed({{{2, 3}, 1, 0x809}}) << german;
+        // Image 10 (German, t24) renamed to 9, so image 9 comes in two languages.
+        QTest::newRow("image: neutral after U.S. English")
+            << renamed({{{0}, 9, 9}, {{0, 9}, 0, 0}}) << german;
+        QTest::newRow("image: U.S. English after another")
+            << renamed({{{0}, 9, 9}, {{0, 8}, 0, 0x807}, {{0, 9}, 0, 0x409}}) << german;
         // NE: table order, named or not (1, FLOWER, 2, 9), at offsets shifted by 4.
         QTest::newRow("NE icon library")
             << readIconFixture("icons.icl") << QStringList{"bw", "c4", "c8", "t24"};
@@ -151,9 +139,32 @@ private slots:
         for (const char* none : {"noicons.dll", "pic.bmp", "pic.svg", "generate.sh"}) {
             QTest::newRow(none) << readIconFixture(none) << QStringList{};
         }
-        for (const Damaged& damaged : damagedModules()) {
-            QTest::newRow(damaged.name) << damaged.bytes << damaged.groups;
-        }
+        QTest::newRow("ICO naming an image past its end")
+            << patched(readIconFixture("bw.ico"), 18, 0x10000) << QStringList{};
+        // Modules whose directories loop, share a branch or are out of bounds: each fault costs
+        // only the groups or images behind it. Entry i of the directory at `from` made to lead to
+        // the directory at `to`:
+        const Bytes pe = readIconFixture("icons32.dll");
+        const auto linked = [&pe](std::initializer_list<std::size_t> from, std::size_t i,
+                                  std::initializer_list<std::size_t> to) {
+            return patched(pe, resourceEntry(pe, from, i) + 4,
+                           0x80000000u | (resourceEntry(pe, to, 0) - resourceEntry(pe, {}, 0)));
+        };
+        QTest::newRow("groups lead back to the root") << linked({}, 2, {}) << QStringList{};
+        QTest::newRow("images lead back to the root")
+            << linked({}, 0, {}) << QStringList{"", "", "", "", "", ""};
+        QTest::newRow("a group's language leads to the root")
+            << linked({2, 0}, 0, {}) << kPeGroups.mid(1);
+        QTest::newRow("two groups share their languages")
+            << linked({2}, 1, {2, 0}) << QStringList{"a32", "c4", "c8", "multi", "png"};
+        QTest::newRow("two images share their languages")
+            << linked({0}, 8, {0, 0}) << QStringList{"a32", "bw", "c4", "", "multi", "png"};
+        QTest::newRow("directory of 65535 groups")
+            << patched(pe, resourceEntry(pe, {2}, 0) - 2, 0xFFFF, 2) << QStringList{};
+        // The NE resource table starts with the alignment shift.
+        const Bytes icl = readIconFixture("icons.icl");
+        const std::size_t ne = readLe(icl, 0x3C) + readLe(icl, readLe(icl, 0x3C) + 0x24, 2);
+        QTest::newRow("NE shift 255") << patched(icl, ne, 255, 2) << QStringList{};
     }
 
     void groupsMatchTheirIcoFiles() {
@@ -171,68 +182,17 @@ private slots:
             }
         }
         QVERIFY(!file.groupAsIco(int(groups.size())));
-    }
 
-    // Group 1, or the one image it names, in several languages: the first in bw, the second
-    // in c8, the third in t24. Windows takes neutral, then U.S. English, then the first.
-    void languagesAsWindowsChooses() {
-        using gemino::test::splitIco;
-        const std::pair<std::vector<std::uint16_t>, QString> cases[] = {{{0x407, 0x409}, "c8"},
-                                                                        {{0x409, 0x407, 0}, "t24"},
-                                                                        {{0x407, 0x809}, "bw"},
-                                                                        {{0x807}, "bw"}};
-        for (const bool ofImage : {false, true}) {
-            for (const auto& [languages, chosen] : cases) {
-                std::vector<gemino::test::PeResource> resources;
-                for (std::size_t i = 0; i < languages.size(); ++i) {
-                    const Bytes ico =
-                        readIconFixture(QStringList{"bw", "c8", "t24"}[qsizetype(i)] + ".ico");
-                    const auto group = gemino::test::iconGroup(ico, 1, languages[i],
-                                                               std::uint16_t(ofImage ? 1 : i + 1));
-                    resources.insert(resources.end(), group.begin(),
-                                     group.end() - (ofImage ? 1 : 0));
-                }
-                if (ofImage) {
-                    resources.push_back({gemino::test::kRtGroupIcon, 1, 0x407,
-                                         splitIco(readIconFixture("bw.ico"), 1).directory});
-                }
-                const Bytes module = gemino::test::buildPeModule(resources);
-                auto file = gemino::iconfile::IconFile::fromBytes(module);
-                QCOMPARE(file.iconCount(), 1);
-                const auto ico = file.groupAsIco(0);
-                QVERIFY2(ico && sameImages(*ico, readIconFixture(chosen + ".ico")),
-                         qPrintable(chosen));
-            }
+        // Every cut of the file and many copies with bytes changed, mostly in the headers and
+        // directories where damage matters most.
+        for (std::size_t cut = 0; cut <= bytes.size(); cut += cut < 512 ? 1 : bytes.size() / 150) {
+            QVERIFY(groupsAreSound({bytes.data(), cut}));
         }
-    }
-
-    void damagedFilesStaySafe_data() {
-        QTest::addColumn<Bytes>("whole");
-        for (const QString& name :
-             QDir(iconFixture("")).entryList({"*.ico", "*.dll", "*.icl"}, QDir::Files)) {
-            QTest::newRow(qPrintable(name)) << readIconFixture(name);
-        }
-        // Inputs that once made the fuzzer fail, under the names libFuzzer gave them.
-        for (const QString& name : QDir(iconFixture("fuzz")).entryList({"*-*"}, QDir::Files)) {
-            QTest::newRow(qPrintable(name)) << readIconFixture("fuzz/" + name);
-        }
-        for (const Damaged& damaged : damagedModules()) {
-            QTest::newRow(damaged.name) << damaged.bytes;
-        }
-    }
-
-    // Every cut of the file and many copies with bytes changed, mostly in the headers and
-    // directories where damage matters most.
-    void damagedFilesStaySafe() {
-        QFETCH(Bytes, whole);
-        for (std::size_t cut = 0; cut <= whole.size(); cut += cut < 512 ? 1 : whole.size() / 150) {
-            QVERIFY(groupsAreSound({whole.data(), cut}));
-        }
-        std::mt19937 random(static_cast<unsigned>(whole.size()));
-        for (int variant = 0; variant < 150 && !whole.empty(); ++variant) {
-            Bytes bytes = whole;
+        std::mt19937 random(static_cast<unsigned>(bytes.size()));
+        for (int variant = 0; variant < 150 && !bytes.empty(); ++variant) {
+            Bytes damaged = bytes;
             const auto region =
-                std::min<std::size_t>(whole.size(), variant % 2 ? whole.size() : 1024);
+                std::min<std::size_t>(bytes.size(), variant % 2 ? bytes.size() : 1024);
             for (auto flips = 1 + random() % 8; flips > 0; --flips) {
                 bytes[random() % region] = static_cast<unsigned char>(random());
             }
@@ -245,11 +205,13 @@ private slots:
     // 32-bit image without alpha is drawn through its mask.
     void limitsHoldOnCraftedInput() {
         using gemino::iconfile::icoImages;
-        const auto png = [](std::uint32_t side, std::size_t size) {
+        // A square PNG, or one of `side` x `height`.
+        const auto png = [](std::uint32_t side, std::size_t size, std::uint32_t height = 0) {
             Bytes bytes = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,
                            0,    0,   0,   13,  'I',  'H',  'D',  'R'};
-            for (const int shift : {24, 16, 8, 0, 24, 16, 8, 0}) {
-                bytes.push_back(static_cast<unsigned char>(side >> shift));
+            for (const int shift : {24, 16, 8, 0, 56, 48, 40, 32}) {
+                const std::uint64_t sides = (std::uint64_t{height ? height : side} << 32) | side;
+                bytes.push_back(static_cast<unsigned char>(sides >> shift));
             }
             bytes.resize(size);
             return bytes;
@@ -264,7 +226,8 @@ private slots:
             bytes.insert(bytes.end(), image.begin(), image.end());
             return bytes;
         };
-        QCOMPARE(icoImages(ico(png(2000, 20000), 1, 1)).size(), std::size_t(0));
+        QCOMPARE(icoImages(ico(png(2000, 20000, 16), 1, 1)).size(), std::size_t(0));
+        QCOMPARE(icoImages(ico(png(16, 20000, 2000), 1, 1)).size(), std::size_t(0));
         QCOMPARE(icoImages(ico(png(1000, 100), 1, 1)).size(), std::size_t(0));
         QCOMPARE(icoImages(ico(png(1024, 4096), 5, 5)).size(), std::size_t(4));
         QCOMPARE(icoImages(ico(png(16, 100), 1, 0xFFFF)).size(), std::size_t(1));
@@ -273,12 +236,17 @@ private slots:
         const auto rebuilt = gemino::iconfile::IconFile::fromBytes(twice).groupAsIco(0);
         QVERIFY(rebuilt && icoImages(*rebuilt).size() == 1);
 
-        auto resources = gemino::test::iconGroup(readIconFixture("c8.ico"), 1, 0x409, 1);
-        const Bytes directory = resources.back().data;
+        // 64 groups of an NE module that all name the one large image of the first.
+        std::vector<gemino::test::NeGroup> groups = {{"", 1, readIconFixture("a32.ico")}};
         for (std::uint16_t group = 2; group <= 64; ++group) {
-            resources.push_back({gemino::test::kRtGroupIcon, group, 0x409, directory});
+            groups.push_back({"", group, readIconFixture("bw.ico")});
         }
-        const Bytes module = gemino::test::buildPeModule(resources);
+        Bytes module = gemino::test::buildNeModule(groups, 4);
+        const std::size_t table = 0x40 + readLe(module, 0x40 + 0x24, 2);
+        for (std::size_t group = 1; group < 64; ++group) { // after 64 images, the groups
+            const std::size_t directory = readLe(module, table + 2 + 16 + 12 * (64 + group), 2);
+            module = patched(module, (directory << 4) + 6 + 12, 1, 2);
+        }
         auto file = gemino::iconfile::IconFile::fromBytes(module);
         int handedOut = 0;
         for (int i = 0; i < file.iconCount(); ++i) {
@@ -288,9 +256,7 @@ private slots:
 
         Bytes dib = patched(patched(patched(Bytes(48), 0, 40), 4, 1), 8, 2);
         dib = patched(patched(dib, 12, 1, 2), 14, 32, 2);
-        dib[40] = 0x30; // blue, green, red, alpha 0; then an all-opaque mask
-        dib[41] = 0x20;
-        dib[42] = 0x10;
+        std::copy_n("\x30\x20\x10", 3, dib.begin() + 40); // blue, green, red; alpha 0
         std::uint32_t pixel = 0;
         QVERIFY(gemino::iconfile::decodeDib(dib, &pixel, 1));
         QCOMPARE(pixel, 0xFF102030u);
