@@ -10,9 +10,8 @@ work=${1:-$root/build-faults}
 only=${2:-}
 src=$work/src
 build=$work/build
-tests=(tst_engine tst_geometry tst_pathutil tst_imsformat tst_pictureheader tst_recordbook
-       tst_narrator tst_descriptions tst_iconfile tst_imageseteditor tst_boardview tst_mainwindow
-       tst_customsets tst_pictures tst_icondecode tst_records tst_accessibility tst_editordialog
+tests=(tst_engine tst_pathutil tst_imsformat tst_iconfile tst_imageseteditor tst_boardview
+       tst_mainwindow tst_customsets tst_pictures tst_icondecode tst_accessibility tst_editordialog
        tst_menucolours tst_glyphmenu tst_soundoutput tst_stress tst_artwork
        pictureheader_replay:pictureheader_fuzz_regressions ims_replay:ims_fuzz_regressions
        iconfile_replay:iconfile_fuzz_regressions)
