@@ -380,7 +380,7 @@ private slots:
     // them).
     void keepsARandomTwentyInFileOrder() {
         ImageSet set;
-        Random random;
+        Random random([] { return 7u; }); // a fixed seed keeps the run repeatable
         QCOMPARE(LoadImageSetFile(set, filePath("many.ims"), 40, random).count, 20);
         for (int i = 1; i < 20; ++i) {
             QVERIFY(set.image(i - 1)->text.mid(1).toInt() < set.image(i)->text.mid(1).toInt());
