@@ -1,10 +1,12 @@
 // The icon reader against containers made by tools not ours (see fixtures/generate.sh):
 // icotool, windres/ld and makene. tests/qt/platform checks what the images decode to.
 #include "core/iconfile/iconfile.h"
+#include "core/iconfile/reader.h"
 
 #include "support/iconfixtures.h"
 #include "support/nemodule.h"
 
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <cstring>
@@ -260,6 +262,28 @@ private slots:
         std::uint32_t pixel = 0;
         QVERIFY(gemino::iconfile::decodeDib(dib, &pixel, 1));
         QCOMPARE(pixel, 0xFF102030u);
+    }
+
+    // Small reads come from cached 32 KiB blocks; one that spans two blocks joins them in order.
+    void fileReadsMatchTheBytesAcrossBlocks() {
+        Bytes bytes(80000);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = static_cast<unsigned char>(i * 7 % 251);
+        }
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+        file.close();
+        const auto source =
+            gemino::iconfile::fileSource(QFile::encodeName(file.fileName()).toStdString());
+        for (const auto& [offset, n] :
+             {std::pair{32760, 20}, {65500, 100}, {10, 40000}, {79990, 10}}) {
+            const auto read = source->readBytes(std::uint64_t(offset), std::uint64_t(n));
+            QVERIFY(read);
+            QVERIFY(std::equal(read->begin(), read->end(), bytes.begin() + offset,
+                               bytes.begin() + offset + n));
+        }
+        QVERIFY(!source->readBytes(79990, 11));
     }
 
     void fifosAreNeverOpened() {

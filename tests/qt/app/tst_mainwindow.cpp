@@ -597,8 +597,10 @@ private slots:
         QCOMPARE(best->objectName(), QString("32800"));
         QCOMPARE(best->statusTip(), QString("Show the best results of one-player games"));
 
-        t.records.WriteString("Boards", "flags.4 file-%2Fsets%2Fa%2Eims.3");
+        t.records.WriteString("Boards", "flags.4 file-%2Fsets%2Fa%2Eims.3 flags.1");
         t.records.WriteInt("flags.4.Misses", 3);
+        t.records.WriteInt("flags.1.Misses", 0); // a flawless game in under a second
+        t.records.WriteInt("flags.1.Seconds", 0);
         t.records.WriteInt("flags.4.Seconds", 125);
         t.records.WriteInt("file-%2Fsets%2Fa%2Eims.3.Misses", 2);
         QStringList rows;
@@ -608,7 +610,7 @@ private slots:
             QVERIFY(dialog);
             for (int cell = 0; cell < 4 * dialog->table()->rowCount(); ++cell)
                 rows << dialog->table()->item(cell / 4, cell % 4)->text();
-            rows << dialog->table()->item(1, 0)->toolTip();
+            rows << dialog->table()->item(2, 0)->toolTip();
             auto* clear = dialog->findChild<QPushButton*>("1051");
             setMessageBoxHook([&](QWidget*, MessageIcon, const QString& caption,
                                   const QString& text, MessageButtons buttons) {
@@ -627,8 +629,9 @@ private slots:
         setMessageBoxHook({});
         const QString question =
             "Best Results: Clear all best results? This cannot be undone. [Yes No]";
-        QCOMPARE(rows, QStringList({"Flags", "4", "3", "2:05", "a.ims", "3", "2", "none",
-                                    "/sets/a.ims", question, "2", question, "0", "off"}));
+        QCOMPARE(rows,
+                 QStringList({"Flags", "1", "0", "0:00", "Flags", "4", "3", "2:05", "a.ims", "3",
+                              "2", "none", "/sets/a.ims", question, "3", question, "0", "off"}));
         QVERIFY(t.records.values().empty());
     }
 
