@@ -311,6 +311,35 @@ private slots:
         QCOMPARE(boxes_.mid(2),
                  QStringList(3, "Save Image Set?: The image set that you are editing "
                                 "has changed. Do you want to save it before exiting?"));
+
+        // The saved set is played: its pictures and texts are dealt, and the blue image,
+        // uncovered, shows its picture with its text below.
+        GuiTable t(3);
+        boxes_.clear();
+        paths_ = {path("mine.ims")};
+        t.action(command::UseCustomImageSet)->trigger();
+        QVERIFY(boxes_.empty());
+        QTRY_COMPARE(t.session()->picturesPending(), 0);
+        std::vector<std::pair<QRgb, QString>> played;
+        int blueImage = -1;
+        for (int i = 0; i < t.images().imageCount(); ++i) {
+            const CSetImage* image = t.images().image(i);
+            played.emplace_back(
+                centreOf(image->isBitmap ? image->bitmap : image->icon.pixmap(48, 48)),
+                image->text);
+            blueImage = image->text == "Blue" ? i : blueImage;
+        }
+        auto sorted = expected; // each deal shuffles the images, so they are compared as a whole
+        std::sort(played.begin(), played.end());
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(played, sorted);
+        const auto& cells = t.state().cellImage;
+        const int cell = int(std::find(cells.begin(), cells.end(), blueImage) - cells.begin());
+        QTest::mouseClick(t.button(cell), Qt::LeftButton);
+        const QRect face = t.button(cell)->geometry();
+        const QImage board = t.grab();
+        QVERIFY(countColor(board, face, qRgb(0, 0, 200)) > face.width() * face.height() / 2);
+        QVERIFY(countDark(board, face.translated(0, face.height()).adjusted(-10, 0, 10, 0)) > 5);
     }
 };
 
