@@ -11,6 +11,7 @@ packages=(
     libgl-dev zlib1g-dev fonts-comic-neue fonts-liberation2
     # The accessibility tests switch Qt's accessibility on as a screen reader would.
     qt6-base-private-dev
+    # The tools that made the icon fixtures, for regenerating them and for the icon bench.
     icoutils binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     xvfb xauth imagemagick
     "$@"

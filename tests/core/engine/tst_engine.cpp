@@ -619,7 +619,7 @@ private slots:
         QCOMPARE(compareWithRecord({}, {4, false, 0}).record, (BoardRecord{4, -1}));
     }
 
-    // Games with two players for a while are played through the window in tst_records.
+    // Games with two players for a while are played through the window in tst_mainwindow.
     void onlyGamesOnePlayerFromDealToEndCount() {
         GameTally tally;
         tally.dealt(1);

@@ -25,6 +25,7 @@
 
 #include <climits>
 #include <functional>
+#include <string_view>
 
 using namespace gemino;
 
@@ -562,14 +563,14 @@ private slots:
         // No record: as many misses again, a game played by two for a while, a game dealt for
         // two and then switched to one.
         const int writes = t.records.writeCount();
-        for (const char* how : {"again", "for a while", "dealt for two"}) {
-            deal(t, how == std::string("dealt for two") ? 2 : 1);
-            if (how == std::string("for a while")) {
+        for (const std::string_view how : {"again", "for a while", "dealt for two"}) {
+            deal(t, how == "dealt for two" ? 2 : 1);
+            if (how == "for a while") {
                 click(t, t.pair().first);
                 t.action(command::TwoPlayers)->trigger();
             }
             t.action(command::OnePlayer)->trigger();
-            QCOMPARE(playToTheEnd(t, how == std::string("again") ? 2 : 0), QString("  "));
+            QCOMPARE(playToTheEnd(t, how == "again" ? 2 : 0), QString("  "));
             QCOMPARE(t.records.writeCount(), writes);
         }
 
@@ -599,9 +600,9 @@ private slots:
 
         t.records.WriteString("Boards", "flags.4 file-%2Fsets%2Fa%2Eims.3 flags.1");
         t.records.WriteInt("flags.4.Misses", 3);
+        t.records.WriteInt("flags.4.Seconds", 125);
         t.records.WriteInt("flags.1.Misses", 0); // a flawless game in under a second
         t.records.WriteInt("flags.1.Seconds", 0);
-        t.records.WriteInt("flags.4.Seconds", 125);
         t.records.WriteInt("file-%2Fsets%2Fa%2Eims.3.Misses", 2);
         QStringList rows;
         int asked = 0;

@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace gemino;
 
 namespace {

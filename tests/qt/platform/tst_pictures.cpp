@@ -127,7 +127,7 @@ private slots:
         QVERIFY(!fifo.readerSeen());
     }
 
-    // The header checks themselves are tst_pictureheader's; here, that they come first.
+    // The header checks themselves are tst_imsformat's; here, that they come first.
     void refusesWhatNoCellNeeds_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("headerPasses");
